@@ -1,0 +1,1 @@
+# Sources of the fast renderer (filled in with the vectorised paths).

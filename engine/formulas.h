@@ -1,0 +1,32 @@
+// The escape-time formulas: the definition every image is held to.
+//
+// The orbit starts at z0 = c. At each step n: if |z|^2 > 4 (strictly; a NaN
+// squared modulus has not escaped) return n; if n >= limit return n; else
+// move to the next point, computed wholly from the old one, in IEEE double
+// arithmetic in exactly the order written in formulas.cpp. Faster renderers
+// must give the same counts, so no FMA and no reassociation anywhere.
+#pragma once
+
+#include <cstdint>
+
+using escape_time_function = std::int32_t (*)(double re, double im, std::int32_t limit);
+
+std::int32_t escape_time_power2(double re, double im, std::int32_t limit);
+std::int32_t escape_time_power3(double re, double im, std::int32_t limit);
+std::int32_t escape_time_power4(double re, double im, std::int32_t limit);
+
+inline constexpr int FIGURE_COUNT = 3;
+
+// Indexed by CFractal::figure_index.
+inline constexpr escape_time_function figure_functions[FIGURE_COUNT] = {
+    escape_time_power2,
+    escape_time_power3,
+    escape_time_power4,
+};
+
+// The entries of the dialog's figure list, in table order.
+inline constexpr const char16_t* figure_names[FIGURE_COUNT] = {
+    u"マンデルブロ集合",
+    u"指数3のマンデルブロ集合",
+    u"指数4のマンデルブロ集合",
+};

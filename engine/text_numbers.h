@@ -1,0 +1,2 @@
+// Conversions between the dialog's edit texts and numbers.
+#pragma once

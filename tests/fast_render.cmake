@@ -1,0 +1,1 @@
+# Tests of the fast renderer (added with the vectorised paths).

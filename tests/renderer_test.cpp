@@ -1,0 +1,2 @@
+#include "formulas.h"
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "text_numbers.h"
+
+#include <gtest/gtest.h>
