@@ -1,0 +1,3 @@
+#include "parameter_dialog.h"
+
+void open_parameter_dialog(CFractal&) {}
