@@ -33,8 +33,6 @@ def header(zeros):
         f"{unicodedata.unidata_version}; do not edit.",
         "#pragma once",
         "",
-        "#include <cstddef>",
-        "",
         "// The first code point of each run of ten decimal digits (category Nd)",
         "// in the Basic Multilingual Plane, ascending; the run holds 0..9 in order.",
         "inline constexpr char16_t decimal_digit_zeros[] = {",
@@ -44,9 +42,6 @@ def header(zeros):
         lines.append(f"    {row},")
     lines += [
         "};",
-        "",
-        "inline constexpr std::size_t DECIMAL_DIGIT_RUN_COUNT = "
-        "sizeof decimal_digit_zeros / sizeof decimal_digit_zeros[0];",
         "",
     ]
     return "\n".join(lines)

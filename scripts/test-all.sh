@@ -1,0 +1,57 @@
+#!/bin/bash
+# make test: every suite in turn, then one summary line of all of them.
+#   native      engine and quellarin-render tests (g++)
+#   asan        the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   tsan        the renderer tests under ThreadSanitizer
+#   windows     the cross-built tests and the real program, under Wine
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=${QUELLARIN_JOBS:-2}
+total_passed=0
+total_failed=0
+log_dir=build/test-logs
+mkdir -p "$log_dir"
+
+# usage: suite NAME BUILD_DIR CTEST_REGEX CMAKE_ARGS...
+suite() {
+    local name=$1 dir=$2 regex=$3
+    shift 3
+    echo "== $name"
+    if ! { cmake -S . -B "$dir" -G Ninja "$@" >"$log_dir/$name.configure.log" 2>&1 &&
+           ninja -C "$dir" -j"$jobs" >"$log_dir/$name.build.log" 2>&1; }; then
+        echo "   build failed; see $log_dir/$name.*.log"
+        tail -20 "$log_dir/$name.build.log" 2>/dev/null || tail -20 "$log_dir/$name.configure.log"
+        total_failed=$((total_failed + 1))
+        return
+    fi
+    local args=(--test-dir "$dir" --output-on-failure -j"$jobs")
+    [ -n "$regex" ] && args+=(-R "$regex")
+    ctest "${args[@]}" >"$log_dir/$name.ctest.log" 2>&1
+    local summary
+    summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log_dir/$name.ctest.log" | tail -1)
+    if [ -z "$summary" ]; then
+        echo "   no test summary; see $log_dir/$name.ctest.log"
+        tail -30 "$log_dir/$name.ctest.log"
+        total_failed=$((total_failed + 1))
+        return
+    fi
+    local failed all
+    failed=$(echo "$summary" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
+    all=$(echo "$summary" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/')
+    total_passed=$((total_passed + all - failed))
+    total_failed=$((total_failed + failed))
+    echo "   $summary"
+    if [ "$failed" -ne 0 ]; then
+        sed -n '/The following tests FAILED/,$p' "$log_dir/$name.ctest.log"
+        grep -B2 -A25 -E '\*\*\*Failed|Failure$|FAILED  \]' "$log_dir/$name.ctest.log" | head -120
+    fi
+}
+
+suite native build/native ""
+suite asan build/asan "" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLARIN_SANITIZE=address,undefined
+suite tsan build/tsan "Renderer|FastRender|render_cli" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLARIN_SANITIZE=thread
+suite windows build/windows "" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+
+echo "$total_passed passed, $total_failed failed"
+[ "$total_failed" -eq 0 ]
