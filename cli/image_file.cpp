@@ -4,6 +4,10 @@
 #include <filesystem>
 #include <random>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
@@ -21,6 +25,21 @@ void append_bytes(void* context, void* data, int size)
     auto& out = *static_cast<std::vector<std::uint8_t>*>(context);
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     out.insert(out.end(), bytes, bytes + size);
+}
+
+// Renames from onto to in one step, replacing a file already there.
+bool replace_file(const std::string& from, const std::string& to)
+{
+#ifdef _WIN32
+    // The C runtime's rename under std::filesystem will not replace an
+    // existing file on Windows; MoveFileExW does, atomically on one volume.
+    return MoveFileExW(std::filesystem::path(from).wstring().c_str(), std::filesystem::path(to).wstring().c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    return !error;
+#endif
 }
 
 }  // namespace
@@ -101,9 +120,7 @@ bool staged_file::commit(const std::vector<std::uint8_t>& bytes)
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed)
         return false;
-    std::error_code error;
-    std::filesystem::rename(staging_, destination_, error);
-    if (error)
+    if (!replace_file(staging_, destination_))
         return false;
     committed_ = true;
     return true;

@@ -76,9 +76,11 @@ void on_left_button_up(CFractal& fractal, int x, int y)
     const int dy = y - fractal.drag_start_y;
     fractal.center_x = fractal.center_x - 2 * ((static_cast<double>(dx) * fractal.radius) / fractal.width);
     fractal.center_y = fractal.center_y + 2 * ((static_cast<double>(dy) * fractal.radius) / fractal.height);
-    compute_with_busy_cursor(fractal);
-    // Cleared before the release, whose WM_CAPTURECHANGED then finds no drag.
+    // The drag ends here, before the computation: a time report takes the
+    // capture, and that loss must not be taken for an aborted drag, which
+    // would repaint over the preview the report is meant to stand on.
     fractal.dragging = false;
+    compute_with_busy_cursor(fractal);
     ReleaseCapture();
     InvalidateRect(window_of(fractal), nullptr, FALSE);
 }

@@ -1,6 +1,8 @@
 #include "app.h"
 
 #include "renderer.h"
+#include "resource.h"
+#include "text_numbers.h"
 
 #include <chrono>
 #include <thread>
@@ -192,15 +194,35 @@ void send_mouse(DWORD flags, LONG x = 0, LONG y = 0, DWORD data = 0)
 
 }  // namespace
 
-void move_mouse_to(HWND window, int x, int y)
+namespace {
+
+// Absolute input coordinates run 0..65535 across the primary screen.
+POINT absolute_input_point(HWND window, int x, int y)
 {
     POINT point{x, y};
     ClientToScreen(window, &point);
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    // Absolute coordinates run 0..65535 across the primary screen.
-    send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (point.x * 65535 + width / 2) / (width - 1),
-               (point.y * 65535 + height / 2) / (height - 1));
+    return {(point.x * 65535 + width / 2) / (width - 1), (point.y * 65535 + height / 2) / (height - 1)};
+}
+
+}  // namespace
+
+void move_mouse_to(HWND window, int x, int y)
+{
+    const POINT target = absolute_input_point(window, x, y);
+    send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, target.x, target.y);
+    // The cursor follows the input asynchronously; a button pressed before
+    // it arrives would act at the old place.
+    POINT screen{x, y};
+    ClientToScreen(window, &screen);
+    wait_until(
+        [&] {
+            POINT now{};
+            GetCursorPos(&now);
+            return now.x == screen.x && now.y == screen.y;
+        },
+        2000);
 }
 
 void mouse_button(DWORD flags) { send_mouse(flags); }
@@ -258,4 +280,164 @@ std::wstring window_text(HWND window)
     // WM_GETTEXT rather than GetWindowTextW, which does not read other processes' controls.
     SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
     return text;
+}
+
+void button_at(HWND window, int x, int y, DWORD button)
+{
+    move_mouse_to(window, x, y);
+    // The button carries the position too, so it cannot act anywhere else.
+    const POINT target = absolute_input_point(window, x, y);
+    send_mouse(button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, target.x, target.y);
+}
+
+void click_at(HWND window, int x, int y, DWORD down, DWORD up)
+{
+    button_at(window, x, y, down);
+    Sleep(30);
+    button_at(window, x, y, up);
+    Sleep(30);
+}
+
+void click_window(HWND window)
+{
+    RECT rect{};
+    GetClientRect(window, &rect);
+    click_at(window, rect.right / 2, rect.bottom / 2, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+}
+
+HWND wait_for_dialog(const app_process& app, int timeout_ms)
+{
+    HWND dialog = nullptr;
+    wait_until([&] { return (dialog = find_process_window(app.id(), L"パラメータ")) != nullptr; }, timeout_ms);
+    return dialog;
+}
+
+HWND open_dialog(const app_process& app)
+{
+    click_at(app.window(), 320, 320, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    HWND dialog = wait_for_dialog(app);
+    if (dialog) {
+        // The dialog gives the focus to its first tab stop once it is up.
+        wait_until([&] { return GetForegroundWindow() == dialog; }, 3000);
+        Sleep(100);
+    }
+    return dialog;
+}
+
+LRESULT send_to_control(HWND dialog, int id, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(GetDlgItem(dialog, id), message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+std::wstring control_text(HWND dialog, int id) { return window_text(GetDlgItem(dialog, id)); }
+
+void type_into_edit(HWND dialog, int id, const std::wstring& text)
+{
+    HWND edit = GetDlgItem(dialog, id);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        click_window(edit);
+        Sleep(50);
+        // Select everything by keyboard and type over it.
+        press_key(VK_END);
+        INPUT shift_home[4]{};
+        for (INPUT& input : shift_home)
+            input.type = INPUT_KEYBOARD;
+        shift_home[0].ki.wVk = VK_SHIFT;
+        shift_home[1].ki.wVk = VK_HOME;
+        shift_home[2].ki.wVk = VK_HOME;
+        shift_home[2].ki.dwFlags = KEYEVENTF_KEYUP;
+        shift_home[3].ki.wVk = VK_SHIFT;
+        shift_home[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(4, shift_home, sizeof(INPUT));
+        press_key(VK_DELETE);
+        type_text(text);
+        if (wait_until([&] { return window_text(edit) == text; }, 3000))
+            return;
+    }
+}
+
+void select_list_entry(HWND dialog, int id, int index)
+{
+    HWND list = GetDlgItem(dialog, id);
+    click_window(list);
+    Sleep(50);
+    press_key(VK_HOME);
+    for (int i = 0; i < index; ++i)
+        press_key(VK_DOWN);
+    wait_until([&] { return send_to_control(dialog, id, LB_GETCURSEL) == index; }, 3000);
+}
+
+HWND wait_for_time_report(const app_process& app, int timeout_ms)
+{
+    HWND box = nullptr;
+    wait_until([&] { return (box = find_process_window(app.id(), L"計算に掛かった時間")) != nullptr; }, timeout_ms);
+    return box;
+}
+
+std::wstring report_text(HWND box)
+{
+    std::wstring found;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM out) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(child, name, 32);
+            const std::wstring text = window_text(child);
+            if (std::wstring(name) == L"Static" && !text.empty()) {
+                *reinterpret_cast<std::wstring*>(out) = text;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void dismiss(HWND box)
+{
+    const DWORD thread = GetWindowThreadProcessId(box, nullptr);
+    HWND ok = GetDlgItem(box, IDOK);
+    if (ok)
+        click_window(ok);
+    wait_until([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+    // Input that arrives while the program is still activating the window
+    // beneath lands unpredictably; wait until one of its windows is active.
+    wait_until(
+        [&] {
+            GUITHREADINFO gui{sizeof gui};
+            return GetGUIThreadInfo(thread, &gui) && gui.hwndActive && gui.hwndActive != box &&
+                   IsWindowEnabled(gui.hwndActive);
+        },
+        5000);
+    Sleep(100);
+}
+
+bool no_time_report_for(const app_process& app, int quiet_ms)
+{
+    return wait_for_time_report(app, quiet_ms) == nullptr;
+}
+
+dialog_values read_dialog_values(const app_process& app)
+{
+    dialog_values values;
+    HWND dialog = open_dialog(app);
+    if (!dialog)
+        return values;
+    values.x = control_text(dialog, IDC_CENTER_X);
+    values.y = control_text(dialog, IDC_CENTER_Y);
+    values.r = control_text(dialog, IDC_RADIUS);
+    values.c = control_text(dialog, IDC_ITERATIONS);
+    values.figure = send_to_control(dialog, IDC_FIGURE_LIST, LB_GETCURSEL);
+    values.palette = send_to_control(dialog, IDC_PALETTE_LIST, LB_GETCURSEL);
+    values.show_time = send_to_control(dialog, IDC_SHOW_TIME, BM_GETCHECK) == BST_CHECKED;
+    click_window(GetDlgItem(dialog, IDC_CANCEL));
+    wait_until([&] { return !IsWindow(dialog); }, 5000);
+    return values;
+}
+
+double read_as_program(const std::wstring& text)
+{
+    return parse_wide_double(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }

@@ -84,3 +84,42 @@ void press_key(WORD virtual_key);
 // The first visible top-level window of the process with this caption, or null.
 HWND find_process_window(DWORD process_id, const std::wstring& caption);
 std::wstring window_text(HWND window);
+
+// A left click at the middle of a window (a control, a button), by real input.
+void click_window(HWND window);
+// One button event at client point (x, y) of window, e.g. MOUSEEVENTF_LEFTDOWN.
+void button_at(HWND window, int x, int y, DWORD button);
+// A click of the given buttons at client point (x, y) of window.
+void click_at(HWND window, int x, int y, DWORD down, DWORD up);
+
+// The process's dialog titled "パラメータ" once it is visible, or null.
+HWND wait_for_dialog(const app_process& app, int timeout_ms = 10000);
+// Right-clicks the main window and waits for the dialog.
+HWND open_dialog(const app_process& app);
+// Replaces an edit control's text by typing, as a user does.
+void type_into_edit(HWND dialog, int id, const std::wstring& text);
+// Selects a list entry with the keyboard: Home, then Down index times.
+void select_list_entry(HWND dialog, int id, int index);
+std::wstring control_text(HWND dialog, int id);
+LRESULT send_to_control(HWND dialog, int id, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+
+// The time report box of the process, once visible, or null.
+HWND wait_for_time_report(const app_process& app, int timeout_ms = 10000);
+// The text of the report box's message, e.g. L"153ミリ秒".
+std::wstring report_text(HWND box);
+// Presses the box's OK button and waits for it to go.
+void dismiss(HWND box);
+// True when the process shows no time report for quiet_ms.
+bool no_time_report_for(const app_process& app, int quiet_ms);
+
+// Values as the dialog shows them, read and then the dialog cancelled.
+struct dialog_values {
+    std::wstring x, y, r, c;
+    LRESULT figure = -1;
+    LRESULT palette = -1;
+    bool show_time = false;
+};
+dialog_values read_dialog_values(const app_process& app);
+
+// The number the program reads from an edit text, through the engine's own conversion.
+double read_as_program(const std::wstring& text);
