@@ -7,13 +7,7 @@
 class window_dc {
 public:
     explicit window_dc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    // Drawing outside WM_PAINT must reach the screen now, not with the
-    // next paint: Wine otherwise holds back the last preview of a drag.
-    ~window_dc()
-    {
-        GdiFlush();
-        ReleaseDC(window_, dc_);
-    }
+    ~window_dc() { ReleaseDC(window_, dc_); }
     window_dc(const window_dc&) = delete;
     window_dc& operator=(const window_dc&) = delete;
     operator HDC() const { return dc_; }

@@ -37,6 +37,15 @@ void drag(HWND window, POINT from, POINT to, bool keep_holding = false)
         button_at(window, to.x, to.y, MOUSEEVENTF_LEFTUP);
 }
 
+// Wine sends a window's last drawing outside WM_PAINT to the X server only
+// with its next one, so a held drag shows the move before the last. One more
+// move message at the same place redraws the same preview and pushes the
+// last one out, as a real pointer's jitter would.
+void settle_preview(HWND window, int x, int y)
+{
+    PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+}
+
 void wheel_over(HWND window, int amount)
 {
     move_mouse_to(window, 320, 320);
@@ -221,6 +230,7 @@ TEST(Mouse, PreviewsHoldTheScreenWhileTheReportIsUp)
 
     // Drag: the old image follows the pointer on white, during and after the gesture.
     drag(app.window(), {200, 200}, {260, 230}, true);
+    settle_preview(app.window(), 260, 230);
     const std::vector<std::uint8_t> dragged = expected_preview(start, preview::drag, 60, 30);
     EXPECT_EQ(wait_for_image(app.window(), dragged, 5000), 0);
     button_at(app.window(), 260, 230, MOUSEEVENTF_LEFTUP);
@@ -262,6 +272,7 @@ TEST(Mouse, LosingTheCaptureEndsTheDrag)
     const std::vector<std::uint8_t> start = render_view({});
 
     drag(app.window(), {200, 200}, {260, 240}, true);
+    settle_preview(app.window(), 260, 240);
     ASSERT_EQ(wait_for_image(app.window(), expected_preview(start, preview::drag, 60, 40), 5000), 0);
     // The right button opens the dialog mid-drag; it takes the capture away.
     click_at(app.window(), 260, 240, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
