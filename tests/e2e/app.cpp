@@ -4,6 +4,8 @@
 #include "resource.h"
 #include "text_numbers.h"
 
+#include <winternl.h>
+
 #include <chrono>
 #include <thread>
 
@@ -440,4 +442,41 @@ dialog_values read_dialog_values(const app_process& app)
 double read_as_program(const std::wstring& text)
 {
     return parse_wide_double(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
+DWORD gdi_objects_of(const app_process& app)
+{
+    if (const DWORD counted = GetGuiResources(app.handle(), GR_GDIOBJECTS))
+        return counted;
+    // The handle table the PEB points to: 65536 entries of 24 bytes, the
+    // object type at byte 14, the owning process id at byte 8.
+    using query_function = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<query_function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(app.handle(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
+        return 0;
+    constexpr std::size_t peb_gdi_table = 0xF8;
+    constexpr std::size_t entry_size = 24;
+    constexpr std::size_t entries = 0x10000;
+    std::uint64_t table = 0;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(app.handle(), reinterpret_cast<const char*>(basic.PebBaseAddress) + peb_gdi_table, &table,
+                           sizeof table, &read) ||
+        !table)
+        return 0;
+    std::vector<std::uint8_t> cells(entries * entry_size);
+    if (!ReadProcessMemory(app.handle(), reinterpret_cast<const void*>(table), cells.data(), cells.size(), &read))
+        return 0;
+    DWORD all = 0;
+    DWORD owned = 0;
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::uint8_t* cell = cells.data() + i * entry_size;
+        if (cell[14] == 0)
+            continue;
+        ++all;
+        owned += (cell[8] | cell[9] << 8) == (app.id() & 0xFFFF);
+    }
+    // A table shared by every process marks owners; a private one need not.
+    return owned ? owned : all;
 }

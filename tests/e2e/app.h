@@ -81,6 +81,10 @@ void turn_wheel(int amount);
 void type_text(const std::wstring& text);
 void press_key(WORD virtual_key);
 
+// How many GDI objects the process holds. GetGuiResources where the platform
+// counts them; else (Wine) the entries of the process's GDI handle table.
+DWORD gdi_objects_of(const app_process& app);
+
 // The first visible top-level window of the process with this caption, or null.
 HWND find_process_window(DWORD process_id, const std::wstring& caption);
 std::wstring window_text(HWND window);
