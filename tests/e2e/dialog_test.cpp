@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <regex>
+#include <string>
 
 namespace {
 
@@ -246,8 +249,51 @@ TEST(Dialog, TimeReportOncePerComputationWhileOn)
     EXPECT_TRUE(no_time_report_for(app, 1000));
 }
 
+// Saves a window as it is on the screen to a 24-bit BMP, for a person to look at.
+void save_screenshot(HWND window, const std::string& path)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const int row = (width * 3 + 3) & ~3;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(row * height);
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(&file, sizeof file, 1, out);
+        std::fwrite(&info.bmiHeader, sizeof(BITMAPINFOHEADER), 1, out);
+        std::fwrite(bits, 1, static_cast<std::size_t>(row) * height, out);
+        std::fclose(out);
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
 TEST(Dialog, JapaneseTextHasGlyphs)
 {
+    // With QUELLARIN_SCREENSHOT set, the open dialog is saved there for review.
+    if (const char* path = std::getenv("QUELLARIN_SCREENSHOT")) {
+        app_process app;
+        ASSERT_NE(app.window(), nullptr);
+        HWND dialog = open_dialog(app);
+        ASSERT_NE(dialog, nullptr);
+        Sleep(500);
+        save_screenshot(dialog, path);
+    }
+
     // The dialog's font resolves to a face that has every character it shows.
     HDC dc = GetDC(nullptr);
     HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, 0,
