@@ -1,1 +1,8 @@
-# Sources of the fast renderer (filled in with the vectorised paths).
+# Sources of the fast renderer. The instruction-set files switch their own
+# target for the kernel only, so no per-file architecture flags are needed
+# (and none may add FMA).
+target_sources(quellarin_engine PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/fast_render.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fast_render_sse2.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fast_render_avx2.cpp
+)

@@ -1,5 +1,6 @@
 #include "renderer.h"
 
+#include "fast_render.h"
 #include "formulas.h"
 #include "palettes.h"
 
@@ -25,6 +26,9 @@ void render_columns(const CFractal& fractal, int k)
     assert(fractal.pixels != nullptr);
     assert(fractal.figure_index >= 0 && fractal.figure_index < FIGURE_COUNT);
     assert(fractal.palette_index >= 0 && fractal.palette_index < PALETTE_COUNT);
+    if (render_columns_fast(fractal, k))
+        return;
+    // The scalar path: the definition itself.
     const escape_time_function escape_time = figure_functions[fractal.figure_index];
     for (std::int32_t i = 0; i < fractal.height; ++i) {
         const double im = row_im(fractal, i);

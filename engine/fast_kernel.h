@@ -1,0 +1,360 @@
+// The escape-time kernel of the vector paths, written once over a set of lane
+// operations L: the types vec and counts; the constants width and vectors;
+// load, store, load_counts, store_counts, zero, set1, add, sub, mul, or_bits,
+// xor_bits, not_le, equal, mask and count. Each path's file includes this
+// after switching the compiler's target, so all of it is compiled for that
+// instruction set and stays private to that file.
+//
+// A worker keeps L::vectors vectors of orbits in flight, all stepped under
+// one group step counter. The hot loop does the definition's step and escape
+// test, a one-compare filter for a return to the saved point, and counts the
+// steps each lane has spent escaped; a lane's count is its age less those.
+// It leaves only when the filter fires or after a period of steps; then
+// escaped lanes report and take the next pixel, lanes back at their saved
+// point report the limit, and due saves (Brent's scheme) are made.
+#pragma once
+
+#include "fractal.h"
+#include "renderer.h"
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Age of a lane at its first save for the cycle check; each later save comes
+// at twice the age of the one before (Brent's scheme). Saves wait for the
+// next visit of the handler, which only delays the check.
+inline constexpr std::int64_t FIRST_SAVE = 16;
+
+// Bounds of the steps between two visits of the handler. Short orbits want
+// short periods (escaped lanes idle until the next visit), long orbits long
+// ones (a visit costs about BREAK_COST lane steps).
+inline constexpr std::int64_t MIN_PERIOD = 4;
+inline constexpr std::int64_t MAX_PERIOD = 64;
+inline constexpr std::int64_t BREAK_COST = 32;
+
+inline constexpr std::int64_t NO_EVENT = std::numeric_limits<std::int64_t>::max();
+inline constexpr double NOT_A_POINT = std::numeric_limits<double>::quiet_NaN();
+
+// The pixels of worker k: every row from the bottom, and in each the columns
+// k, k + WORKER_COUNT, k + 2 WORKER_COUNT, ...
+class pixel_stream {
+public:
+    pixel_stream(const CFractal& fractal, int k) : fractal_(fractal), first_x_(k), x_(k)
+    {
+        row_ = fractal.width > k ? 0 : fractal.height;
+        if (row_ < fractal.height)
+            im_ = row_im(fractal, row_);
+    }
+
+    // The next pixel and its c; false when the worker has no more.
+    bool next(std::int32_t& x, std::int32_t& i, double& re, double& im)
+    {
+        if (row_ >= fractal_.height)
+            return false;
+        x = x_;
+        i = row_;
+        re = column_re(fractal_, x_);
+        im = im_;
+        x_ += WORKER_COUNT;
+        if (x_ >= fractal_.width) {
+            x_ = first_x_;
+            ++row_;
+            if (row_ < fractal_.height)
+                im_ = row_im(fractal_, row_);
+        }
+        return true;
+    }
+
+private:
+    const CFractal& fractal_;
+    std::int32_t first_x_;
+    std::int32_t x_;
+    std::int32_t row_;
+    double im_ = 0.0;
+};
+
+// Colours each finished pixel as the scalar renderer does.
+struct colour_sink {
+    const CFractal& fractal;
+    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { put_pixel(fractal, x, i, n); }
+};
+
+// Stores each finished pixel's escape count.
+struct count_sink {
+    std::int32_t* counts;
+    std::int32_t width;
+    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const
+    {
+        counts[static_cast<std::size_t>(x) + static_cast<std::size_t>(width) * i] = n;
+    }
+};
+
+// The orbits of one worker, one entry per lane.
+template <int N>
+struct lane_group {
+    double zr[N];  // current point; NaN once the orbit has escaped
+    double zi[N];
+    double cr[N];
+    double ci[N];
+    double sr[N];  // saved point of the cycle check, NaN before the first save
+    double si[N];
+    double sx[N];              // bit-wise xor of sr and si
+    std::int64_t escaped[N];   // steps taken since the escape
+    std::int64_t start[N];     // group step at which the lane held z0 = c
+    std::int64_t save_at[N];   // age of the next save
+    std::int64_t event[N];     // group step of the next save or of the limit; NO_EVENT when idle
+    std::int32_t x[N];
+    std::int32_t i[N];
+};
+
+// One step of the definition for exponent P on a vector of lanes: tests z for
+// escape, moves z to the next point and flags in signal the lanes that may be
+// back at the saved point. An escaped lane's point becomes NaN, so it tests
+// as escaped at every later step, and its escaped count grows by one a step.
+template <class L, int P>
+[[gnu::always_inline]] inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& escaped,
+                                              typename L::vec cr, typename L::vec ci, typename L::vec sx,
+                                              typename L::vec& signal)
+{
+    using vec = typename L::vec;
+    const vec zr2 = L::mul(zr, zr);
+    const vec zi2 = L::mul(zi, zi);
+    // Unordered "not <= 4", true for NaN: a live orbit stays finite (c and z
+    // inside the radius), so on live lanes this is the definition's "> 4".
+    const vec out = L::not_le(L::add(zr2, zi2), L::set1(4.0));
+    escaped = L::count(escaped, out);
+    vec next_zr;
+    vec next_zi;
+    if constexpr (P == 2) {
+        const vec t = L::mul(zi, zr);
+        next_zi = L::add(L::add(t, t), ci);
+        next_zr = L::add(L::sub(zr2, zi2), cr);
+    } else if constexpr (P == 3) {
+        const vec three = L::set1(3.0);
+        next_zr = L::add(L::mul(zr, L::sub(zr2, L::mul(three, zi2))), cr);
+        next_zi = L::add(L::mul(zi, L::sub(L::mul(three, zr2), zi2)), ci);
+    } else {
+        next_zr = L::add(L::add(L::mul(L::sub(zr2, L::mul(L::set1(6.0), zi2)), zr2), L::mul(zi2, zi2)), cr);
+        next_zi = L::add(L::mul(L::sub(zr2, zi2), L::mul(L::set1(4.0), L::mul(zi, zr))), ci);
+    }
+    // One compare for both components: points with the same bits have the same
+    // xor, and inside the radius the xor is never a NaN. The handler checks
+    // the flagged lanes with the definition's ==.
+    signal = L::or_bits(signal, L::equal(L::xor_bits(next_zr, next_zi), sx));
+    zr = L::or_bits(next_zr, out);
+    zi = next_zi;
+}
+
+// Steps the whole group from group step `step` until a lane is flagged or the
+// group reaches step `until`. Returns the group step reached; live_bits gets
+// one bit per lane that has not escaped, flagged one bit per lane the filter
+// flagged.
+template <class L, int P, int N>
+[[gnu::always_inline]] inline std::int64_t advance_group(lane_group<N>& g, std::int64_t step, std::int64_t until,
+                                                         std::uint32_t& live_bits, std::uint32_t& flagged)
+{
+    using vec = typename L::vec;
+    constexpr int W = L::width;
+    vec zr[L::vectors];
+    vec zi[L::vectors];
+    typename L::counts escaped[L::vectors];
+#pragma GCC unroll 8
+    for (int v = 0; v < L::vectors; ++v) {
+        zr[v] = L::load(g.zr + v * W);
+        zi[v] = L::load(g.zi + v * W);
+        escaped[v] = L::load_counts(g.escaped + v * W);
+    }
+    int signals;
+    for (;;) {
+        vec signal = L::zero();
+#pragma GCC unroll 8
+        for (int v = 0; v < L::vectors; ++v)
+            step_lanes<L, P>(zr[v], zi[v], escaped[v], L::load(g.cr + v * W), L::load(g.ci + v * W),
+                             L::load(g.sx + v * W), signal);
+        ++step;
+        signals = L::mask(signal);
+        if (signals != 0 || step == until)
+            break;
+    }
+    live_bits = 0;
+    flagged = 0;
+#pragma GCC unroll 8
+    for (int v = 0; v < L::vectors; ++v) {
+        L::store(g.zr + v * W, zr[v]);
+        L::store(g.zi + v * W, zi[v]);
+        L::store_counts(g.escaped + v * W, escaped[v]);
+        live_bits |= static_cast<std::uint32_t>(L::mask(L::equal(zr[v], zr[v]))) << (v * W);
+        if (signals != 0) {
+            const vec filter = L::equal(L::xor_bits(zr[v], zi[v]), L::load(g.sx + v * W));
+            flagged |= static_cast<std::uint32_t>(L::mask(filter)) << (v * W);
+        }
+    }
+    return step;
+}
+
+// Gives lane l the next pixel that does not settle at once, sending those that
+// do (escaped at z0, or a NaN c) to the sink; false when the worker has no
+// pixels left, and the lane then idles at z = c = 0, never flagged.
+template <int N, class Sink>
+inline bool fill_lane(lane_group<N>& g, int l, pixel_stream& pixels, std::int64_t step, std::int32_t limit,
+                      Sink& sink)
+{
+    std::int32_t x;
+    std::int32_t i;
+    double re;
+    double im;
+    while (pixels.next(x, i, re, im)) {
+        const double modulus = re * re + im * im;
+        if (modulus <= 4.0) {
+            g.zr[l] = re;
+            g.zi[l] = im;
+            g.cr[l] = re;
+            g.ci[l] = im;
+            g.sr[l] = g.si[l] = g.sx[l] = NOT_A_POINT;
+            g.escaped[l] = 0;
+            g.start[l] = step;
+            g.save_at[l] = FIRST_SAVE;
+            g.event[l] = step + (limit < FIRST_SAVE ? limit : FIRST_SAVE);
+            g.x[l] = x;
+            g.i[l] = i;
+            return true;
+        }
+        // A NaN modulus stays NaN for ever: such a point runs to the limit.
+        sink(x, i, modulus > 4.0 ? 0 : limit);
+    }
+    g.zr[l] = g.zi[l] = g.cr[l] = g.ci[l] = 0.0;
+    g.sr[l] = g.si[l] = g.sx[l] = NOT_A_POINT;
+    g.escaped[l] = 0;
+    g.event[l] = NO_EVENT;
+    return false;
+}
+
+// Makes lane l's current point the saved point of its cycle check.
+template <int N>
+inline void save_point(lane_group<N>& g, int l)
+{
+    g.sr[l] = g.zr[l];
+    g.si[l] = g.zi[l];
+    std::uint64_t r;
+    std::uint64_t i;
+    std::memcpy(&r, &g.zr[l], sizeof r);
+    std::memcpy(&i, &g.zi[l], sizeof i);
+    r ^= i;
+    std::memcpy(&g.sx[l], &r, sizeof r);
+}
+
+// Computes every pixel of worker k with exponent P and hands its count to sink.
+template <class L, int P, class Sink>
+void run_worker(const CFractal& fractal, int k, Sink& sink)
+{
+    constexpr int W = L::width;
+    constexpr int N = L::vectors * W;
+    static_assert(N <= 32, "one bit per lane");
+    const std::int32_t limit = fractal.max_iterations;
+    pixel_stream pixels(fractal, k);
+    if (limit <= 0) {
+        std::int32_t x;
+        std::int32_t i;
+        double re;
+        double im;
+        while (pixels.next(x, i, re, im))
+            sink(x, i, 0);
+        return;
+    }
+
+    lane_group<N> g;
+    std::int64_t step = 0;
+    std::uint32_t active = 0;
+    std::int64_t next_event = NO_EVENT;
+    // Puts the next pixel into lane l, or retires the lane.
+    auto refill = [&](int l) {
+        if (fill_lane(g, l, pixels, step, limit, sink)) {
+            active |= 1u << l;
+            next_event = g.event[l] < next_event ? g.event[l] : next_event;
+        } else {
+            active &= ~(1u << l);
+        }
+    };
+    for (int l = 0; l < N; ++l)
+        refill(l);
+
+    std::int64_t period = MIN_PERIOD;
+    while (active != 0) {
+        std::uint32_t live_bits;
+        std::uint32_t flagged;
+        const std::int64_t until = step + period;
+        step = advance_group<L, P>(g, step, until, live_bits, flagged);
+        int finished = 0;
+
+        // Escaped lanes: the count is the age less the steps since the
+        // escape; past the limit it reads as the limit.
+        for (std::uint32_t lanes = active & ~live_bits; lanes != 0; lanes &= lanes - 1) {
+            const int l = __builtin_ctz(lanes);
+            const std::int64_t n = step - g.start[l] - g.escaped[l];
+            sink(g.x[l], g.i[l], n < limit ? static_cast<std::int32_t>(n) : limit);
+            refill(l);
+            ++finished;
+        }
+        // Flagged lanes that are back at the saved point repeat for ever.
+        if (flagged != 0) {
+            for (std::uint32_t lanes = flagged & active & live_bits; lanes != 0; lanes &= lanes - 1) {
+                const int l = __builtin_ctz(lanes);
+                if (g.zr[l] == g.sr[l] && g.zi[l] == g.si[l]) {
+                    sink(g.x[l], g.i[l], limit);
+                    refill(l);
+                    ++finished;
+                }
+            }
+        }
+        // Saves that have come due, and lanes at their limit.
+        if (step >= next_event) {
+            std::uint32_t due = 0;
+            for (int l = 0; l < N; ++l)
+                due |= static_cast<std::uint32_t>(g.event[l] <= step) << l;
+            for (; due != 0; due &= due - 1) {
+                const int l = __builtin_ctz(due);
+                if (step - g.start[l] >= limit) {
+                    sink(g.x[l], g.i[l], limit);
+                    refill(l);
+                    ++finished;
+                    continue;
+                }
+                save_point(g, l);
+                g.save_at[l] *= 2;
+                g.event[l] = g.start[l] + (limit < g.save_at[l] ? limit : g.save_at[l]);
+            }
+            next_event = NO_EVENT;
+            for (int l = 0; l < N; ++l)
+                next_event = g.event[l] < next_event ? g.event[l] : next_event;
+        }
+        if (step == until) {
+            // Aim at a few lanes finishing per visit.
+            if (finished * period < 2 * BREAK_COST && period < MAX_PERIOD)
+                period *= 2;
+            else if (finished * period > 8 * BREAK_COST && period > MIN_PERIOD)
+                period /= 2;
+        }
+    }
+}
+
+// Runs worker k with the kernel of the view's exponent.
+template <class L, class Sink>
+void run_worker_for_figure(const CFractal& fractal, int k, Sink& sink)
+{
+    switch (fractal.figure_index) {
+    case 0:
+        run_worker<L, 2>(fractal, k, sink);
+        break;
+    case 1:
+        run_worker<L, 3>(fractal, k, sink);
+        break;
+    default:
+        run_worker<L, 4>(fractal, k, sink);
+        break;
+    }
+}
+
+}  // namespace
