@@ -5,16 +5,27 @@ NATIVE_PACKAGES := make cmake ninja-build g++ python3 libgtest-dev googletest li
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb \
                     imagemagick fonts-vlgothic fonts-wine
 BENCH_PACKAGES := libbenchmark-dev
+FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: run test bench native windows packages clean
+.PHONY: run test bench fuzz soak native windows clean
 
 run:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
 	@scripts/run.sh
 
 test:
-	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES) $(FUZZ_PACKAGES)
 	@scripts/test-all.sh
+
+# Every parser of outside input under libFuzzer, long enough for 10 million runs.
+fuzz:
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(FUZZ_PACKAGES)
+	@scripts/fuzz.sh
+
+# 1000 random gestures against the real program under Wine.
+soak:
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
+	@scripts/soak.sh
 
 bench:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(BENCH_PACKAGES)

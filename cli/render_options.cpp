@@ -61,6 +61,18 @@ constexpr integer_flag integer_flags[] = {
     {"--repeat", &render_options::repeat, 1, 10000, "an integer from 1 to 10000"},
 };
 
+// An argument as it may be quoted in a one-line message: control
+// characters, line breaks among them, are shown as '?'.
+std::string printable(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    }
+    return out;
+}
+
 }  // namespace
 
 parse_outcome parse_render_options(int argc, const char* const* argv, render_options& options,
@@ -79,7 +91,7 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
         }
         const bool is_real = flag == "--center-x" || flag == "--center-y" || flag == "--radius";
         if (!integer && !is_real && flag != "--output") {
-            message = "quellarin-render: unknown option '" + std::string(flag) + "' (see --help)";
+            message = "quellarin-render: unknown option '" + printable(flag) + "' (see --help)";
             return parse_outcome::error;
         }
 
@@ -93,7 +105,7 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
         }
         const std::string_view value = argv[++a];
         const auto refuse = [&] {
-            message = "quellarin-render: " + std::string(flag) + " '" + std::string(value) + "' is not " + accepts;
+            message = "quellarin-render: " + std::string(flag) + " '" + printable(value) + "' is not " + accepts;
             return parse_outcome::error;
         };
 

@@ -239,7 +239,8 @@ std::optional<double> read_magnitude(Cursor& in)
         return std::numeric_limits<double>::infinity();
     if (starts_with_word(in, "nan"))
         return std::numeric_limits<double>::quiet_NaN();
-    if (in.peek() == u'0' && ascii_lower(in.peek(1)) == u'x') {
+    // The zero of the prefix may be any script's, as every other digit may.
+    if (decimal_digit_value(in.peek()) == 0 && ascii_lower(in.peek(1)) == u'x') {
         Cursor after_prefix{in.text, in.pos + 2};
         // "0x" not followed by a hexadecimal mantissa reads as the "0" alone.
         if (auto value = read_hex(after_prefix)) {

@@ -3,6 +3,7 @@
 #   native      engine and quellarin-render tests (g++)
 #   asan        the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan        the renderer tests under ThreadSanitizer
+#   fuzz        a 30-second run of each fuzz target
 #   windows     the cross-built tests and the real program, under Wine
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,6 +52,20 @@ suite() {
 suite native build/native ""
 suite asan build/asan "" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLARIN_SANITIZE=address,undefined
 suite tsan build/tsan "Renderer|FastRender|render_cli" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLARIN_SANITIZE=thread
+echo "== fuzz"
+scripts/fuzz.sh 30 >"$log_dir/fuzz.log" 2>&1
+fuzz_summary=$(tail -1 "$log_dir/fuzz.log")
+if [[ "$fuzz_summary" =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+    total_passed=$((total_passed + BASH_REMATCH[1]))
+    total_failed=$((total_failed + BASH_REMATCH[2]))
+    echo "   $fuzz_summary"
+    [ "${BASH_REMATCH[2]}" -ne 0 ] && tail -40 "$log_dir/fuzz.log"
+else
+    echo "   no summary; see $log_dir/fuzz.log"
+    tail -20 "$log_dir/fuzz.log"
+    total_failed=$((total_failed + 1))
+fi
+
 suite windows build/windows "" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
 
 echo "$total_passed passed, $total_failed failed"

@@ -57,6 +57,8 @@ TEST(RenderOptions, AcceptsAndRefuses)
         {{"--palette", "14", "--output", "a.bmp"}, parse_outcome::render, ""},
         {{"--palette", "15", "--output", "a.bmp"}, parse_outcome::error, "--palette"},
         {{"--repeat", "0", "--output", "a.bmp"}, parse_outcome::error, "--repeat"},
+        {{"--radius", "1\n", "--output", "a.bmp"}, parse_outcome::error, "--radius"},
+        {{"-\rhelp\n", "--output", "a.bmp"}, parse_outcome::error, "unknown option"},
     };
     for (const options_case& row : cases) {
         render_options options;

@@ -75,6 +75,7 @@ TEST(TextNumbers, ParseWideDoubleReadsTheLongestNumberPrefix)
         {u"0x1p-2000", 0.0}, {u"-0x1p-2000", -0.0}, {u"0x1.fffffffffffff8p1023", inf},
         {u"0x1.00000000000008p0", 1.0}, {u"0x1.00000000000018p0", 1.0 + 0x2p-52},
         {u"0x1.0000000000000000000000000000000000001p-1075", 0x1p-1074},
+        {u"\u0660x1", 1.0}, {u"\uFF10x10", 16.0},  // the prefix's zero from another script
         // Out of range, and the edges of the subnormal and finite ranges.
         {u"1e400", inf}, {u"-1e400", -inf}, {u"1e-400", 0.0}, {u"-1e-400", -0.0},
         {u"1e99999999999999999999", inf},
