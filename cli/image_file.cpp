@@ -5,6 +5,9 @@
 #include <random>
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #endif
 
@@ -103,10 +106,19 @@ bool staged_file::open()
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".%08x.part", static_cast<unsigned>(entropy()));
     staging_ = destination_ + suffix;
+#ifdef _WIN32
+    // msvcrt's fopen knows no "x" mode; create the file exclusively by hand.
+    const int fd = _wopen(std::filesystem::path(staging_).wstring().c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return false;
+    _close(fd);
+#else
     std::FILE* file = std::fopen(staging_.c_str(), "wbx");
     if (!file)
         return false;
     std::fclose(file);
+#endif
     opened_ = true;
     return true;
 }

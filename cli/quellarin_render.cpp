@@ -3,10 +3,12 @@
 #include "image_file.h"
 #include "render_options.h"
 
+#include "fast_render.h"
 #include "fractal.h"
 #include "renderer.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,9 @@ int main(int argc, char** argv)
     case parse_outcome::render:
         break;
     }
+
+    // For comparing the renderer's paths: QUELLARIN_RENDER_PATH=scalar|sse2|avx2.
+    force_render_path(render_path_from_name(std::getenv("QUELLARIN_RENDER_PATH"), best_render_path()));
 
     // Claim the output before rendering, so a bad path fails at once.
     staged_file output(options.output);

@@ -33,7 +33,10 @@ inline constexpr const char* RENDER_USAGE =
     "  --palette P     colour palette, 0 to 14 (default 0)\n"
     "  --repeat K      render K times, 1 to 10000, and write the file once (default 1)\n"
     "  --output FILE   where to write the image; required\n"
-    "  --help          print this text\n";
+    "  --help          print this text\n"
+    "\n"
+    "QUELLARIN_RENDER_PATH=scalar|sse2|avx2 forces one way of computing the counts;\n"
+    "every way gives the same image.\n";
 
 // Reads argv[1..argc-1] into options. On error, message holds one line that
 // names the flag and what it accepts.

@@ -5,7 +5,6 @@
 #include "renderer.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
@@ -34,14 +33,6 @@ render_path runnable(render_path path)
 // The forced path as an integer; -1 until a path is forced.
 std::atomic<int> forced_path{-1};
 
-// The path named by the environment, read on first use only.
-render_path environment_path()
-{
-    static const render_path path =
-        runnable(render_path_from_name(std::getenv(RENDER_PATH_VARIABLE), best_render_path()));
-    return path;
-}
-
 // The definition's loop over the columns of worker k, storing counts.
 void count_columns_definition(const CFractal& fractal, int k, std::int32_t* counts)
 {
@@ -65,7 +56,7 @@ render_path best_render_path()
 render_path active_render_path()
 {
     const int forced = forced_path.load(std::memory_order_relaxed);
-    return forced >= 0 ? static_cast<render_path>(forced) : environment_path();
+    return forced >= 0 ? static_cast<render_path>(forced) : best_render_path();
 }
 
 void force_render_path(render_path path)

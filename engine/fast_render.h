@@ -10,14 +10,10 @@
 // The ways of computing counts, narrowest first.
 enum class render_path { scalar, sse2, avx2 };
 
-// The environment variable that forces a path: "scalar", "sse2" or "avx2".
-inline constexpr const char* RENDER_PATH_VARIABLE = "QUELLARIN_RENDER_PATH";
-
 // The widest path this processor can run.
 render_path best_render_path();
 
-// The path the renderer uses now: the forced one, else the one named by
-// QUELLARIN_RENDER_PATH (read once), else the best.
+// The path the renderer uses now: the forced one, else the best.
 render_path active_render_path();
 
 // Makes the renderer use the given path from now on; a path the processor

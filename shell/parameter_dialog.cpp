@@ -20,7 +20,7 @@ const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_
 
 // Bounded formatting into the dialog's 100-character buffer; the length
 // written or -1. Formatted by the program itself, not the C runtime, so the
-// text is the same on every Windows and under Wine.
+// text does not depend on which C runtime the system has.
 template <typename Value>
 int format_wide(wchar_t (&buffer)[WIDE_BUFFER_LENGTH], const wchar_t* format, Value value)
 {

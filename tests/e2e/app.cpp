@@ -224,10 +224,8 @@ void move_mouse_to(HWND window, int x, int y)
             GetCursorPos(&now);
             return now.x == screen.x && now.y == screen.y;
         },
-        2000);
+        5000);
 }
-
-void mouse_button(DWORD flags) { send_mouse(flags); }
 
 void turn_wheel(int amount) { send_mouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(amount)); }
 

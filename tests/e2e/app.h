@@ -76,7 +76,6 @@ int wait_for_image(HWND window, const std::vector<std::uint8_t>& expected, int t
 
 // Real input through the platform's input queue, in client coordinates of window.
 void move_mouse_to(HWND window, int x, int y);
-void mouse_button(DWORD flags);
 void turn_wheel(int amount);
 void type_text(const std::wstring& text);
 void press_key(WORD virtual_key);
@@ -97,7 +96,7 @@ void button_at(HWND window, int x, int y, DWORD button);
 void click_at(HWND window, int x, int y, DWORD down, DWORD up);
 
 // The process's dialog titled "パラメータ" once it is visible, or null.
-HWND wait_for_dialog(const app_process& app, int timeout_ms = 10000);
+HWND wait_for_dialog(const app_process& app, int timeout_ms = 60000);
 // Right-clicks the main window and waits for the dialog.
 HWND open_dialog(const app_process& app);
 // Replaces an edit control's text by typing, as a user does.

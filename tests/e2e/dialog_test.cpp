@@ -27,7 +27,7 @@ void apply_with(const app_process& app, Fill fill_in)
     click_window(GetDlgItem(dialog, IDC_OK));
     ASSERT_TRUE(wait_until([&] {
         return !IsWindow(dialog) || find_process_window(app.id(), L"計算に掛かった時間") != nullptr;
-    })) << "OK did not close the dialog";
+    }, 60000)) << "OK did not close the dialog";
 }
 
 TEST(Dialog, OpensWithTheCurrentView)

@@ -200,7 +200,7 @@ TEST(Mouse, WheelIgnoredWhileDraggingAndReleaseWithoutPress)
     drag(app.window(), {320, 320}, {320, 320}, true);
     turn_wheel(120);
     Sleep(300);
-    mouse_button(MOUSEEVENTF_LEFTUP);
+    button_at(app.window(), 320, 320, MOUSEEVENTF_LEFTUP);
     HWND box = wait_for_time_report(app);
     ASSERT_NE(box, nullptr);
     dismiss(box);
@@ -212,11 +212,9 @@ TEST(Mouse, WheelIgnoredWhileDraggingAndReleaseWithoutPress)
     GetWindowRect(app.window(), &outer);
     POINT outside{outer.left - 20, outer.top + 100};
     ScreenToClient(app.window(), &outside);
-    move_mouse_to(app.window(), outside.x, outside.y);
-    mouse_button(MOUSEEVENTF_LEFTDOWN);
+    button_at(app.window(), outside.x, outside.y, MOUSEEVENTF_LEFTDOWN);
     Sleep(50);
-    move_mouse_to(app.window(), 300, 300);
-    mouse_button(MOUSEEVENTF_LEFTUP);
+    button_at(app.window(), 300, 300, MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(no_time_report_for(app, 1000)) << "a release without a press recomputed";
     EXPECT_EQ(wait_for_image(app.window(), render_view({}), 2000), 0);
 }
@@ -278,15 +276,14 @@ TEST(Mouse, LosingTheCaptureEndsTheDrag)
     click_at(app.window(), 260, 240, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
     HWND dialog = wait_for_dialog(app);
     ASSERT_NE(dialog, nullptr);
-    mouse_button(MOUSEEVENTF_LEFTUP);
+    button_at(app.window(), 260, 240, MOUSEEVENTF_LEFTUP);
     click_window(GetDlgItem(dialog, IDC_CANCEL));
     ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }));
 
     // The drag is over: the image is back, moves draw no preview, a release computes nothing.
     EXPECT_EQ(wait_for_image(app.window(), start), 0);
     move_mouse_to(app.window(), 100, 100);
-    move_mouse_to(app.window(), 400, 300);
-    mouse_button(MOUSEEVENTF_LEFTUP);
+    button_at(app.window(), 400, 300, MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(no_time_report_for(app, 1000));
     EXPECT_EQ(wait_for_image(app.window(), start, 2000), 0);
 
