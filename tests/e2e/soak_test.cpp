@@ -20,6 +20,14 @@
 
 namespace {
 
+std::string narrow(const std::wstring& text)
+{
+    std::string out;
+    for (const wchar_t c : text)
+        out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+}
+
 // QUELLARIN_SOAK_GESTURES, or 100.
 int gesture_count()
 {
@@ -69,6 +77,15 @@ public:
 
     const expected_state& expected() const { return state_; }
 
+    // The last gestures, newest last, for the message of a failure.
+    std::string recent() const
+    {
+        std::string out;
+        for (const std::string& line : trace_)
+            out += "  " + line + "\n";
+        return out;
+    }
+
 private:
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
 
@@ -91,6 +108,8 @@ private:
         move_mouse_to(app_.window(), (from.x + to.x) / 2, (from.y + to.y) / 2);
         move_mouse_to(app_.window(), to.x, to.y);
         button_at(app_.window(), to.x, to.y, MOUSEEVENTF_LEFTUP);
+        note("drag " + std::to_string(from.x) + "," + std::to_string(from.y) + " -> " + std::to_string(to.x) + "," +
+             std::to_string(to.y));
         view& v = state_.v;
         v.center_x = v.center_x - 2 * ((static_cast<double>(to.x - from.x) * v.radius) / IMAGE_WIDTH);
         v.center_y = v.center_y + 2 * ((static_cast<double>(to.y - from.y) * v.radius) / IMAGE_HEIGHT);
@@ -102,6 +121,7 @@ private:
         const bool forward = pick(0, 1) == 1;
         move_mouse_to(app_.window(), pick(0, 639), pick(0, 639));
         turn_wheel(forward ? WHEEL_DELTA : -WHEEL_DELTA);
+        note(forward ? "wheel forward" : "wheel back");
         const double r = forward ? state_.v.radius * 0.5 : state_.v.radius + state_.v.radius;
         if (r < 1e-14 || r > 4.0) {
             // Past a limit: nothing happens, so nothing to wait for but the message.
@@ -141,6 +161,8 @@ private:
             click_window(GetDlgItem(dialog, IDC_SHOW_TIME));
         click_window(GetDlgItem(dialog, IDC_OK));
         state_.v = {read_as_program(x), read_as_program(y), read_as_program(r), std::stoi(c), figure, palette};
+        note("apply " + narrow(x) + " " + narrow(y) + " " + narrow(r) + " " + narrow(c) + " figure " +
+             std::to_string(figure) + " palette " + std::to_string(palette) + (toggle ? " toggle" : ""));
         state_.show_time = state_.show_time != toggle;
         expect_report_if_on();
         ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }));
@@ -164,13 +186,16 @@ private:
         ASSERT_NE(dialog, nullptr);
         const field& f = fields[pick(0, 3)];
         select_list_entry(dialog, IDC_PALETTE_LIST, pick(0, PALETTE_COUNT - 1));
-        type_into_edit(dialog, f.id, f.refused[static_cast<std::size_t>(pick(0, static_cast<int>(f.refused.size()) - 1))]);
+        const std::wstring& text = f.refused[static_cast<std::size_t>(pick(0, static_cast<int>(f.refused.size()) - 1))];
+        type_into_edit(dialog, f.id, text);
+        note("refused " + narrow(text) + " in " + std::to_string(f.id));
         click_window(GetDlgItem(dialog, IDC_OK));
         ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog); }));
     }
 
     void minimise_and_restore()
     {
+        note("minimise and restore");
         ShowWindow(app_.window(), SW_MINIMIZE);
         wait_until([&] { return IsIconic(app_.window()) != FALSE; });
         ShowWindow(app_.window(), SW_RESTORE);
@@ -179,9 +204,17 @@ private:
         Sleep(100);
     }
 
+    void note(const std::string& what)
+    {
+        if (trace_.size() == 12)
+            trace_.erase(trace_.begin());
+        trace_.push_back(what);
+    }
+
     const app_process& app_;
     std::mt19937 random_;
     expected_state state_;
+    std::vector<std::string> trace_;
 };
 
 TEST(Soak, RandomGesturesKeepTheImageExactAndNothingLeaks)
@@ -205,9 +238,15 @@ TEST(Soak, RandomGesturesKeepTheImageExactAndNothingLeaks)
             FAIL() << "gesture " << g;
         if (g % 100 == 0 || g == gestures) {
             const view& v = run.expected().v;
-            ASSERT_EQ(wait_for_image(app.window(), render_view(v), 30000), 0)
-                << "after gesture " << g << ": view " << v.center_x << ", " << v.center_y << ", r " << v.radius
-                << ", c " << v.max_iterations << ", figure " << v.figure_index << ", palette " << v.palette_index;
+            if (wait_for_image(app.window(), render_view(v), 30000) != 0) {
+                const dialog_values shown = read_dialog_values(app);
+                FAIL() << "after gesture " << g << " the window differs from the expected view " << v.center_x << ", "
+                       << v.center_y << ", r " << v.radius << ", c " << v.max_iterations << ", figure "
+                       << v.figure_index << ", palette " << v.palette_index << "; the program shows "
+                       << narrow(shown.x) << ", " << narrow(shown.y) << ", r " << narrow(shown.r) << ", c "
+                       << narrow(shown.c) << ", figure " << shown.figure << ", palette " << shown.palette
+                       << "\nlast gestures:\n" << run.recent();
+            }
             std::printf("%d gestures: window matches the engine; %lu GDI objects\n", g, gdi_objects_of(app));
         }
     }
