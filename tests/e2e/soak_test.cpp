@@ -60,7 +60,11 @@ class soak {
 public:
     soak(const app_process& app, unsigned seed) : app_(app), random_(seed) {}
 
-    void run_one() { run_kind(pick(0, 9)); }
+    void run_one()
+    {
+        settle();
+        run_kind(pick(0, 9));
+    }
 
     // Kinds 0-2 drag, 3-5 turn the wheel, 6-7 apply valid values, 8 invalid
     // ones, 9 minimises and restores.
@@ -88,6 +92,21 @@ public:
 
 private:
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+
+    // Waits until the main window is back in front and idle, as a user waits
+    // for the window before the next gesture: input sent while the program
+    // is still reactivating it after a dialog lands unpredictably.
+    void settle()
+    {
+        const DWORD thread = GetWindowThreadProcessId(app_.window(), nullptr);
+        wait_until([&] {
+            GUITHREADINFO gui{sizeof gui};
+            return GetGUIThreadInfo(thread, &gui) && gui.hwndActive == app_.window() &&
+                   IsWindowEnabled(app_.window()) && !IsIconic(app_.window());
+        });
+        SendMessageTimeoutW(app_.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, nullptr);
+        Sleep(30);
+    }
 
     // Every computation while the report is on shows exactly one box.
     void expect_report_if_on()
