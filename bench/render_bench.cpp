@@ -37,11 +37,7 @@ CFractal make_fractal(const bench_view& view, std::vector<std::uint8_t>& pixels)
 {
     CFractal fractal;
     set_default_view(fractal);
-    fractal.center_x = view.center_x;
-    fractal.center_y = view.center_y;
-    fractal.radius = view.radius;
-    fractal.max_iterations = view.max_iterations;
-    fractal.figure_index = view.figure_index;
+    set_view(fractal, {view.center_x, view.center_y, view.radius, view.max_iterations, view.figure_index, 0});
     pixels.assign(static_cast<std::size_t>(fractal.width) * fractal.height * 3, 0);
     fractal.pixels = pixels.data();
     return fractal;

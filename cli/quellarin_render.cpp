@@ -42,12 +42,8 @@ int main(int argc, char** argv)
     CFractal fractal;
     set_default_view(fractal);
     fractal.pixels = pixels.data();
-    fractal.center_x = options.center_x;
-    fractal.center_y = options.center_y;
-    fractal.radius = options.radius;
-    fractal.max_iterations = options.iterations;
-    fractal.figure_index = options.figure;
-    fractal.palette_index = options.palette;
+    set_view(fractal, {options.center_x, options.center_y, options.radius, options.iterations, options.figure,
+                       options.palette});
 
     for (int r = 0; r < options.repeat; ++r) {
         const std::int32_t elapsed = compute_image(fractal);

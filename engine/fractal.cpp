@@ -2,12 +2,19 @@
 
 CFractal::~CFractal() = default;
 
+void set_view(CFractal& fractal, const view_parameters& view)
+{
+    fractal.center_x = view.center_x;
+    fractal.center_y = view.center_y;
+    fractal.radius = view.radius;
+    fractal.max_iterations = view.max_iterations;
+    fractal.figure_index = view.figure_index;
+    fractal.palette_index = view.palette_index;
+}
+
 void set_default_view(CFractal& fractal)
 {
     fractal.width = IMAGE_WIDTH;
     fractal.height = IMAGE_HEIGHT;
-    fractal.max_iterations = DEFAULT_MAX_ITERATIONS;
-    fractal.center_x = DEFAULT_CENTER_X;
-    fractal.center_y = DEFAULT_CENTER_Y;
-    fractal.radius = DEFAULT_RADIUS;
+    set_view(fractal, {});
 }

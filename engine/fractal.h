@@ -43,6 +43,19 @@ public:
     std::int32_t palette_index = 0;
 };
 
-// Puts the start-up view (centre 0 + 0i, radius 2, 1000 iterations, first
-// figure, first palette) and the 640 x 640 size into the record.
+// What a view of the plane consists of; by default the start-up view
+// (centre 0 + 0i, radius 2, 1000 iterations, first figure, first palette).
+struct view_parameters {
+    double center_x = DEFAULT_CENTER_X;
+    double center_y = DEFAULT_CENTER_Y;
+    double radius = DEFAULT_RADIUS;
+    std::int32_t max_iterations = DEFAULT_MAX_ITERATIONS;
+    std::int32_t figure_index = 0;
+    std::int32_t palette_index = 0;
+};
+
+// Puts a view into the record; size, pixels, handles and flags stay as they are.
+void set_view(CFractal& fractal, const view_parameters& view);
+
+// Puts the start-up view and the 640 x 640 size into the record.
 void set_default_view(CFractal& fractal);

@@ -96,14 +96,9 @@ const view_case count_views[] = {
 CFractal make_view(const view_case& view)
 {
     CFractal fractal;
-    set_default_view(fractal);
     fractal.width = view.size;
     fractal.height = view.size;
-    fractal.center_x = view.center_x;
-    fractal.center_y = view.center_y;
-    fractal.radius = view.radius;
-    fractal.max_iterations = view.limit;
-    fractal.figure_index = view.figure;
+    set_view(fractal, {view.center_x, view.center_y, view.radius, view.limit, view.figure, 0});
     return fractal;
 }
 
@@ -181,16 +176,10 @@ std::vector<std::uint8_t> render_image(const image_case& view, render_path path)
 {
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(view.width) * view.height * 3, 0xA5);
     CFractal fractal;
-    set_default_view(fractal);
     fractal.pixels = pixels.data();
     fractal.width = view.width;
     fractal.height = view.height;
-    fractal.center_x = view.center_x;
-    fractal.center_y = view.center_y;
-    fractal.radius = view.radius;
-    fractal.max_iterations = view.limit;
-    fractal.figure_index = view.figure;
-    fractal.palette_index = view.palette;
+    set_view(fractal, {view.center_x, view.center_y, view.radius, view.limit, view.figure, view.palette});
     force_render_path(path);
     compute_image(fractal, view.refuse_odd_workers ? start_even_workers : start_worker_thread);
     return pixels;

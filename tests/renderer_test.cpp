@@ -25,12 +25,7 @@ struct test_image {
         fractal.pixels = buffer.data();
         fractal.width = width;
         fractal.height = height;
-        fractal.center_x = cx;
-        fractal.center_y = cy;
-        fractal.radius = r;
-        fractal.max_iterations = limit;
-        fractal.figure_index = figure;
-        fractal.palette_index = palette;
+        set_view(fractal, {cx, cy, r, limit, figure, palette});
     }
 
     const std::uint8_t* pixel(int x, int row) const { return buffer.data() + 3 * (x + fractal.width * row); }

@@ -121,31 +121,52 @@ int run_second_instance(int timeout_ms)
     return code;
 }
 
+dib_image::dib_image(int width, int height)
+{
+    info_.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info_.bmiHeader.biWidth = width;
+    info_.bmiHeader.biHeight = height;
+    info_.bmiHeader.biPlanes = 1;
+    info_.bmiHeader.biBitCount = 24;
+    info_.bmiHeader.biCompression = BI_RGB;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(nullptr, &info_, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    previous_ = SelectObject(dc_, bitmap_);
+}
+
+dib_image::dib_image(const std::vector<std::uint8_t>& pixels) : dib_image(IMAGE_WIDTH, IMAGE_HEIGHT)
+{
+    std::copy(pixels.begin(), pixels.end(), bits_);
+}
+
+dib_image::~dib_image()
+{
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+}
+
+void dib_image::copy_from_screen(int x, int y)
+{
+    HDC screen = GetDC(nullptr);
+    BitBlt(dc_, 0, 0, header().biWidth, header().biHeight, screen, x, y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+}
+
+std::vector<std::uint8_t> dib_image::pixels() const
+{
+    GdiFlush();
+    const std::size_t row = (static_cast<std::size_t>(header().biWidth) * 3 + 3) & ~std::size_t{3};
+    return {bits_, bits_ + row * static_cast<std::size_t>(header().biHeight)};
+}
+
 std::vector<std::uint8_t> capture_client(HWND window)
 {
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = IMAGE_WIDTH;
-    info.bmiHeader.biHeight = IMAGE_HEIGHT;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, IMAGE_WIDTH, IMAGE_HEIGHT, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    const auto* bytes = static_cast<const std::uint8_t*>(bits);
-    std::vector<std::uint8_t> image(bytes, bytes + static_cast<std::size_t>(IMAGE_WIDTH) * IMAGE_HEIGHT * 3);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return image;
+    dib_image image(IMAGE_WIDTH, IMAGE_HEIGHT);
+    image.copy_from_screen(origin.x, origin.y);
+    return image.pixels();
 }
 
 std::vector<std::uint8_t> render_view(const view& v)
@@ -154,12 +175,7 @@ std::vector<std::uint8_t> render_view(const view& v)
     CFractal fractal;
     set_default_view(fractal);
     fractal.pixels = image.data();
-    fractal.center_x = v.center_x;
-    fractal.center_y = v.center_y;
-    fractal.radius = v.radius;
-    fractal.max_iterations = v.max_iterations;
-    fractal.figure_index = v.figure_index;
-    fractal.palette_index = v.palette_index;
+    set_view(fractal, v);
     compute_image(fractal);
     return image;
 }
@@ -395,9 +411,18 @@ std::wstring report_text(HWND box)
     return found;
 }
 
+GUITHREADINFO gui_of(HWND window)
+{
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui))
+        gui.hwndActive = gui.hwndFocus = nullptr;
+    return gui;
+}
+
 void dismiss(HWND box)
 {
-    const DWORD thread = GetWindowThreadProcessId(box, nullptr);
+    HWND owner = GetWindow(box, GW_OWNER);
     HWND ok = GetDlgItem(box, IDOK);
     if (ok)
         click_window(ok);
@@ -406,9 +431,8 @@ void dismiss(HWND box)
     // beneath lands unpredictably; wait until one of its windows is active.
     wait_until(
         [&] {
-            GUITHREADINFO gui{sizeof gui};
-            return GetGUIThreadInfo(thread, &gui) && gui.hwndActive && gui.hwndActive != box &&
-                   IsWindowEnabled(gui.hwndActive);
+            const HWND active = gui_of(owner).hwndActive;
+            return active && active != box && IsWindowEnabled(active);
         },
         5000);
     Sleep(100);
@@ -473,7 +497,7 @@ DWORD gdi_objects_of(const app_process& app)
         if (cell[14] == 0)
             continue;
         ++all;
-        owned += (cell[8] | cell[9] << 8) == (app.id() & 0xFFFF);
+        owned += static_cast<DWORD>(cell[8] | cell[9] << 8) == (app.id() & 0xFFFF);
     }
     // A table shared by every process marks owners; a private one need not.
     return owned ? owned : all;

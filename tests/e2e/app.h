@@ -2,15 +2,7 @@
 // desktop: starts it, finds its window, captures its pixels, sends input.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
-#include "fractal.h"
+#include "win32.h"
 
 #include <cstdint>
 #include <functional>
@@ -54,18 +46,37 @@ private:
 // Starts another instance and returns its exit code (or -1 if it does not end).
 int run_second_instance(int timeout_ms = 15000);
 
+// A 24-bit bottom-up bitmap section selected into a memory device context,
+// both released when it goes out of scope.
+class dib_image {
+public:
+    dib_image(int width, int height);
+    // A 640 x 640 image holding a copy of pixels.
+    explicit dib_image(const std::vector<std::uint8_t>& pixels);
+    ~dib_image();
+    dib_image(const dib_image&) = delete;
+    dib_image& operator=(const dib_image&) = delete;
+
+    HDC dc() const { return dc_; }
+    const BITMAPINFOHEADER& header() const { return info_.bmiHeader; }
+    // Copies the screen's pixels from (x, y) on over the whole image.
+    void copy_from_screen(int x, int y);
+    // The rows as they are in memory, bottom row first, each padded to 4 bytes.
+    std::vector<std::uint8_t> pixels() const;
+
+private:
+    BITMAPINFO info_{};
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    std::uint8_t* bits_ = nullptr;
+};
+
 // The client area as a 640 x 640 bottom-up blue-green-red buffer, read from the screen.
 std::vector<std::uint8_t> capture_client(HWND window);
 
 // The engine's rendering of a view, in the same layout.
-struct view {
-    double center_x = DEFAULT_CENTER_X;
-    double center_y = DEFAULT_CENTER_Y;
-    double radius = DEFAULT_RADIUS;
-    std::int32_t max_iterations = DEFAULT_MAX_ITERATIONS;
-    std::int32_t figure_index = 0;
-    std::int32_t palette_index = 0;
-};
+using view = view_parameters;
 std::vector<std::uint8_t> render_view(const view& v);
 
 // How many pixels differ between two images of the same size.
@@ -87,6 +98,10 @@ DWORD gdi_objects_of(const app_process& app);
 // The first visible top-level window of the process with this caption, or null.
 HWND find_process_window(DWORD process_id, const std::wstring& caption);
 std::wstring window_text(HWND window);
+
+// The active and focused windows of the thread that owns window; null ones
+// when it has none or cannot be asked.
+GUITHREADINFO gui_of(HWND window);
 
 // A left click at the middle of a window (a control, a button), by real input.
 void click_window(HWND window);

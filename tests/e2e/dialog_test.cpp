@@ -71,9 +71,7 @@ TEST(Dialog, OpensWithTheCurrentView)
         }
     }
     // The figure list, first tab stop, has the focus.
-    GUITHREADINFO gui{sizeof gui};
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
-    EXPECT_EQ(gui.hwndFocus, GetDlgItem(dialog, IDC_FIGURE_LIST));
+    EXPECT_EQ(gui_of(dialog).hwndFocus, GetDlgItem(dialog, IDC_FIGURE_LIST));
 }
 
 TEST(Dialog, NewValuesRecomputeTheImage)
@@ -254,32 +252,19 @@ void save_screenshot(HWND window, const std::string& path)
 {
     RECT rect{};
     GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    const int row = (width * 3 + 3) & ~3;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
+    dib_image image(rect.right - rect.left, rect.bottom - rect.top);
+    image.copy_from_screen(rect.left, rect.top);
+    const std::vector<std::uint8_t> rows = image.pixels();
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(row * height);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
     if (FILE* out = std::fopen(path.c_str(), "wb")) {
         std::fwrite(&file, sizeof file, 1, out);
-        std::fwrite(&info.bmiHeader, sizeof(BITMAPINFOHEADER), 1, out);
-        std::fwrite(bits, 1, static_cast<std::size_t>(row) * height, out);
+        std::fwrite(&image.header(), sizeof(BITMAPINFOHEADER), 1, out);
+        std::fwrite(rows.data(), 1, rows.size(), out);
         std::fclose(out);
     }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
 }
 
 TEST(Dialog, JapaneseTextHasGlyphs)

@@ -52,45 +52,6 @@ void wheel_over(HWND window, int amount)
     turn_wheel(amount);
 }
 
-// A memory copy of an image that GDI can draw from and onto.
-class gdi_image {
-public:
-    explicit gdi_image(const std::vector<std::uint8_t>& pixels)
-    {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = IMAGE_WIDTH;
-        info.bmiHeader.biHeight = IMAGE_HEIGHT;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        previous_ = SelectObject(dc_, bitmap_);
-        std::copy(pixels.begin(), pixels.end(), bits_);
-    }
-    ~gdi_image()
-    {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    gdi_image(const gdi_image&) = delete;
-    gdi_image& operator=(const gdi_image&) = delete;
-    HDC dc() const { return dc_; }
-    std::vector<std::uint8_t> pixels() const
-    {
-        GdiFlush();
-        return {bits_, bits_ + static_cast<std::size_t>(IMAGE_WIDTH) * IMAGE_HEIGHT * 3};
-    }
-
-private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    std::uint8_t* bits_ = nullptr;
-};
-
 enum class preview { drag, zoom_in, zoom_out };
 
 // The preview as the described drawing operations produce it from the old
@@ -99,8 +60,8 @@ enum class preview { drag, zoom_in, zoom_out };
 std::vector<std::uint8_t> expected_preview(const std::vector<std::uint8_t>& old_image, preview kind, int dx = 0,
                                            int dy = 0)
 {
-    const gdi_image source(old_image);
-    const gdi_image target(old_image);
+    const dib_image source(old_image);
+    const dib_image target(old_image);
     const int w = IMAGE_WIDTH;
     const int h = IMAGE_HEIGHT;
     switch (kind) {

@@ -98,11 +98,9 @@ private:
     // is still reactivating it after a dialog lands unpredictably.
     void settle()
     {
-        const DWORD thread = GetWindowThreadProcessId(app_.window(), nullptr);
         wait_until([&] {
-            GUITHREADINFO gui{sizeof gui};
-            return GetGUIThreadInfo(thread, &gui) && gui.hwndActive == app_.window() &&
-                   IsWindowEnabled(app_.window()) && !IsIconic(app_.window());
+            return gui_of(app_.window()).hwndActive == app_.window() && IsWindowEnabled(app_.window()) &&
+                   !IsIconic(app_.window());
         });
         SendMessageTimeoutW(app_.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, nullptr);
         Sleep(30);
