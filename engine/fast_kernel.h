@@ -1,9 +1,11 @@
 // The escape-time kernel of the vector paths, written once over a set of lane
 // operations L: the types vec and counts; the constants width and vectors;
 // load, store, load_counts, store_counts, zero, set1, add, sub, mul, or_bits,
-// xor_bits, not_le, equal, mask and count. Each path's file includes this
-// after switching the compiler's target, so all of it is compiled for that
-// instruction set and stays private to that file.
+// xor_bits, not_le, equal, mask and count. Each path's file defines
+// KERNEL_TARGET, its instruction set, before including this; only the
+// functions that handle vectors are compiled for it (a target attribute per
+// function, which both GCC and clang honour). Everything here has internal
+// linkage, so no copy built for a wider unit can stand in for a baseline one.
 //
 // A worker keeps L::vectors vectors of orbits in flight, all stepped under
 // one group step counter. The hot loop does the definition's step and escape
@@ -20,6 +22,13 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+
+#ifndef KERNEL_TARGET
+#error "define KERNEL_TARGET, the instruction set of the kernel, before including fast_kernel.h"
+#endif
+// For the functions that handle vectors, and for the lane operations.
+#define KERNEL_FUNCTION [[gnu::target(KERNEL_TARGET)]]
+#define KERNEL_INLINE [[gnu::always_inline, gnu::target(KERNEL_TARGET)]]
 
 namespace {
 
@@ -115,7 +124,7 @@ struct lane_group {
 // back at the saved point. An escaped lane's point becomes NaN, so it tests
 // as escaped at every later step, and its escaped count grows by one a step.
 template <class L, int P>
-[[gnu::always_inline]] inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& escaped,
+KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& escaped,
                                               typename L::vec cr, typename L::vec ci, typename L::vec sx,
                                               typename L::vec& signal)
 {
@@ -153,7 +162,7 @@ template <class L, int P>
 // one bit per lane that has not escaped, flagged one bit per lane the filter
 // flagged.
 template <class L, int P, int N>
-[[gnu::always_inline]] inline std::int64_t advance_group(lane_group<N>& g, std::int64_t step, std::int64_t until,
+KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t step, std::int64_t until,
                                                          std::uint32_t& live_bits, std::uint32_t& flagged)
 {
     using vec = typename L::vec;
@@ -248,7 +257,7 @@ inline void save_point(lane_group<N>& g, int l)
 
 // Computes every pixel of worker k with exponent P and hands its count to sink.
 template <class L, int P, class Sink>
-void run_worker(const CFractal& fractal, int k, Sink& sink)
+KERNEL_FUNCTION void run_worker(const CFractal& fractal, int k, Sink& sink)
 {
     constexpr int W = L::width;
     constexpr int N = L::vectors * W;
@@ -342,7 +351,7 @@ void run_worker(const CFractal& fractal, int k, Sink& sink)
 
 // Runs worker k with the kernel of the view's exponent.
 template <class L, class Sink>
-void run_worker_for_figure(const CFractal& fractal, int k, Sink& sink)
+KERNEL_FUNCTION void run_worker_for_figure(const CFractal& fractal, int k, Sink& sink)
 {
     switch (fractal.figure_index) {
     case 0:

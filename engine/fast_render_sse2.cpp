@@ -11,6 +11,7 @@
 
 #include <emmintrin.h>
 
+#define KERNEL_TARGET "sse2"
 #include "fast_kernel.h"
 
 namespace {
@@ -22,30 +23,30 @@ struct sse2_lanes {
     // Independent orbits in flight, enough to cover the latency of each step.
     static constexpr int vectors = 4;
     static constexpr int width = 2;
-    [[gnu::always_inline]] static vec load(const double* p) { return _mm_loadu_pd(p); }
-    [[gnu::always_inline]] static void store(double* p, vec a) { _mm_storeu_pd(p, a); }
-    [[gnu::always_inline]] static vec zero() { return _mm_setzero_pd(); }
-    [[gnu::always_inline]] static vec set1(double a) { return _mm_set1_pd(a); }
-    [[gnu::always_inline]] static vec add(vec a, vec b) { return _mm_add_pd(a, b); }
-    [[gnu::always_inline]] static vec sub(vec a, vec b) { return _mm_sub_pd(a, b); }
-    [[gnu::always_inline]] static vec mul(vec a, vec b) { return _mm_mul_pd(a, b); }
-    [[gnu::always_inline]] static vec or_bits(vec a, vec b) { return _mm_or_pd(a, b); }
-    [[gnu::always_inline]] static vec xor_bits(vec a, vec b) { return _mm_xor_pd(a, b); }
+    KERNEL_INLINE static vec load(const double* p) { return _mm_loadu_pd(p); }
+    KERNEL_INLINE static void store(double* p, vec a) { _mm_storeu_pd(p, a); }
+    KERNEL_INLINE static vec zero() { return _mm_setzero_pd(); }
+    KERNEL_INLINE static vec set1(double a) { return _mm_set1_pd(a); }
+    KERNEL_INLINE static vec add(vec a, vec b) { return _mm_add_pd(a, b); }
+    KERNEL_INLINE static vec sub(vec a, vec b) { return _mm_sub_pd(a, b); }
+    KERNEL_INLINE static vec mul(vec a, vec b) { return _mm_mul_pd(a, b); }
+    KERNEL_INLINE static vec or_bits(vec a, vec b) { return _mm_or_pd(a, b); }
+    KERNEL_INLINE static vec xor_bits(vec a, vec b) { return _mm_xor_pd(a, b); }
     // True where a > b or either is NaN.
-    [[gnu::always_inline]] static vec not_le(vec a, vec b) { return _mm_cmpnle_pd(a, b); }
-    [[gnu::always_inline]] static vec equal(vec a, vec b) { return _mm_cmpeq_pd(a, b); }
+    KERNEL_INLINE static vec not_le(vec a, vec b) { return _mm_cmpnle_pd(a, b); }
+    KERNEL_INLINE static vec equal(vec a, vec b) { return _mm_cmpeq_pd(a, b); }
     // One bit per lane, from the lanes' sign bits.
-    [[gnu::always_inline]] static int mask(vec a) { return _mm_movemask_pd(a); }
-    [[gnu::always_inline]] static counts load_counts(const std::int64_t* p)
+    KERNEL_INLINE static int mask(vec a) { return _mm_movemask_pd(a); }
+    KERNEL_INLINE static counts load_counts(const std::int64_t* p)
     {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     }
-    [[gnu::always_inline]] static void store_counts(std::int64_t* p, counts a)
+    KERNEL_INLINE static void store_counts(std::int64_t* p, counts a)
     {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a);
     }
     // Adds one to each lane whose mask is all ones.
-    [[gnu::always_inline]] static counts count(counts n, vec mask)
+    KERNEL_INLINE static counts count(counts n, vec mask)
     {
         return _mm_sub_epi64(n, _mm_castpd_si128(mask));
     }

@@ -7,7 +7,14 @@
 // must give the same counts, so no FMA and no reassociation anywhere.
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
+
+// x87 arithmetic keeps intermediates in extended precision, which changes
+// the counts; the definition needs each operation rounded to double.
+static_assert(FLT_EVAL_METHOD == 0,
+              "floating point here carries excess precision (FLT_EVAL_METHOD != 0, e.g. x87); "
+              "build for SSE2 doubles (x86-64, or -msse2 -mfpmath=sse)");
 
 using escape_time_function = std::int32_t (*)(double re, double im, std::int32_t limit);
 
