@@ -1,5 +1,6 @@
 #include "image_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -31,17 +32,33 @@ void append_bytes(void* context, void* data, int size)
 }
 
 // Renames from onto to in one step, replacing a file already there.
-bool replace_file(const std::string& from, const std::string& to)
+bool replace_file(const std::filesystem::path& from, const std::filesystem::path& to)
 {
 #ifdef _WIN32
     // The C runtime's rename under std::filesystem will not replace an
     // existing file on Windows; MoveFileExW does, atomically on one volume.
-    return MoveFileExW(std::filesystem::path(from).wstring().c_str(), std::filesystem::path(to).wstring().c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
     std::error_code error;
     std::filesystem::rename(from, to, error);
     return !error;
+#endif
+}
+
+// Creates a file that must not exist yet, open for writing; null on failure.
+std::FILE* create_new(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    // msvcrt's fopen knows no "x" mode; create the file exclusively by hand.
+    const int fd = _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = _fdopen(fd, "wb");
+    if (!file)
+        _close(fd);
+    return file;
+#else
+    return std::fopen(path.c_str(), "wbx");
 #endif
 }
 
@@ -91,48 +108,48 @@ std::vector<std::uint8_t> encode_png(const std::uint8_t* pixels, int width, int 
     return out;
 }
 
-staged_file::staged_file(std::string destination) : destination_(std::move(destination)) {}
+staged_file::staged_file(std::filesystem::path destination) : destination_(std::move(destination)) {}
 
 staged_file::~staged_file()
 {
-    if (opened_ && !committed_)
-        std::remove(staging_.c_str());
+    if (file_)
+        std::fclose(file_);
+    if (claimed_ && !committed_) {
+        std::error_code ignored;
+        std::filesystem::remove(staging_, ignored);
+    }
 }
 
 bool staged_file::open()
 {
-    // A random suffix keeps two renders into one folder apart.
+    // A random name keeps two renders into one folder apart; a few tries
+    // get past a name that happens to be taken.
     std::random_device entropy;
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%08x.part", static_cast<unsigned>(entropy()));
-    staging_ = destination_ + suffix;
-#ifdef _WIN32
-    // msvcrt's fopen knows no "x" mode; create the file exclusively by hand.
-    const int fd = _wopen(std::filesystem::path(staging_).wstring().c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
-                          _S_IREAD | _S_IWRITE);
-    if (fd < 0)
-        return false;
-    _close(fd);
-#else
-    std::FILE* file = std::fopen(staging_.c_str(), "wbx");
-    if (!file)
-        return false;
-    std::fclose(file);
-#endif
-    opened_ = true;
-    return true;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "quellarin-%08x.part", static_cast<unsigned>(entropy()));
+        staging_ = destination_.parent_path() / name;
+        errno = 0;
+        file_ = create_new(staging_);
+        if (file_) {
+            claimed_ = true;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 bool staged_file::commit(const std::vector<std::uint8_t>& bytes)
 {
-    std::FILE* file = std::fopen(staging_.c_str(), "wb");
-    if (!file)
+    if (!file_)
         return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed)
-        return false;
-    if (!replace_file(staging_, destination_))
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    // Windows renames no open file, so it is closed first.
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!written || !closed || !replace_file(staging_, destination_))
         return false;
     committed_ = true;
     return true;

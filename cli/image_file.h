@@ -2,7 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <cstdio>
+#include <filesystem>
 #include <vector>
 
 // A 24-bit bottom-up BMP whose pixel array is the buffer byte for byte
@@ -13,22 +14,26 @@ std::vector<std::uint8_t> encode_bmp(const std::uint8_t* pixels, int width, int 
 std::vector<std::uint8_t> encode_png(const std::uint8_t* pixels, int width, int height);
 
 // A file being written beside its destination, renamed into place only
-// when every byte is on disk, so no reader ever sees a half-written image.
+// when every byte is written, so no reader ever sees a half-written image.
+// The staging file has a short name of its own in the destination's folder,
+// so any name the folder can hold can be a destination.
 class staged_file {
 public:
-    explicit staged_file(std::string destination);
+    explicit staged_file(std::filesystem::path destination);
     ~staged_file();  // removes the staging file unless committed
     staged_file(const staged_file&) = delete;
     staged_file& operator=(const staged_file&) = delete;
 
-    // False when the staging file cannot be created.
+    // Creates the staging file, which stays open until the commit; false
+    // when it cannot be created.
     bool open();
     // Writes the bytes and renames the staging file onto the destination.
     bool commit(const std::vector<std::uint8_t>& bytes);
 
 private:
-    std::string destination_;
-    std::string staging_;
-    bool opened_ = false;
+    std::filesystem::path destination_;
+    std::filesystem::path staging_;
+    std::FILE* file_ = nullptr;
+    bool claimed_ = false;
     bool committed_ = false;
 };

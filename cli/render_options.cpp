@@ -1,5 +1,7 @@
 #include "render_options.h"
 
+#include "text_numbers.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -17,12 +19,21 @@ bool strip_plus(std::string_view& text)
 }
 
 // The whole text must be the number: "12abc", " 12" and "" are refused.
+// A value too small for a double is the dialog's reading of it, a subnormal
+// or zero; one too large reads as infinite.
 bool parse_whole(std::string_view text, double& value)
 {
     if (!strip_plus(text))
         return false;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty();
+    if (end != text.data() + text.size() || text.empty())
+        return false;
+    if (error == std::errc::result_out_of_range) {
+        // from_chars matched all of it, so it is ASCII.
+        value = parse_wide_double(std::u16string(text.begin(), text.end()));
+        return true;
+    }
+    return error == std::errc();
 }
 
 bool parse_whole(std::string_view text, std::int32_t& value)
@@ -61,8 +72,8 @@ constexpr integer_flag integer_flags[] = {
     {"--repeat", &render_options::repeat, 1, 10000, "an integer from 1 to 10000"},
 };
 
-// An argument as it may be quoted in a one-line message: control
-// characters, line breaks among them, are shown as '?'.
+}  // namespace
+
 std::string printable(std::string_view text)
 {
     std::string out(text);
@@ -72,8 +83,6 @@ std::string printable(std::string_view text)
     }
     return out;
 }
-
-}  // namespace
 
 parse_outcome parse_render_options(int argc, const char* const* argv, render_options& options,
                                    std::string& message)
@@ -130,6 +139,7 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
             if (!options.png && !ends_with_ignoring_case(value, ".bmp"))
                 return refuse();
             options.output = value;
+            options.output_argument = a;
             have_output = true;
         }
     }

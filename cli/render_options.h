@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct render_options {
     double center_x = 0.0;
@@ -12,8 +13,9 @@ struct render_options {
     std::int32_t figure = 0;
     std::int32_t palette = 0;
     std::int32_t repeat = 1;
-    std::string output;
-    bool png = false;  // else BMP, by the output file's suffix
+    std::string output;         // as given, for messages and the suffix
+    int output_argument = 0;    // argv index of --output's value, which names the file
+    bool png = false;           // else BMP, by the output file's suffix
 };
 
 enum class parse_outcome { render, help, error };
@@ -36,9 +38,14 @@ inline constexpr const char* RENDER_USAGE =
     "  --help          print this text\n"
     "\n"
     "QUELLARIN_RENDER_PATH=scalar|sse2|avx2 forces one way of computing the counts;\n"
-    "every way gives the same image.\n";
+    "every way gives the same image. Any other value, or a way this processor\n"
+    "cannot run, is refused.\n";
 
 // Reads argv[1..argc-1] into options. On error, message holds one line that
 // names the flag and what it accepts.
 parse_outcome parse_render_options(int argc, const char* const* argv, render_options& options,
                                    std::string& message);
+
+// A text as it may be quoted in a one-line message: control characters,
+// line breaks among them, are shown as '?'.
+std::string printable(std::string_view text);

@@ -89,6 +89,10 @@ void check_render(const std::vector<std::string>& args, const render_options& op
     }
     if (!have_output)
         fail("accepted a command line without --output");
+    // The file is named by the argument itself, so it must be the output's.
+    if (options.output_argument < 1 || static_cast<std::size_t>(options.output_argument) >= args.size() ||
+        args[static_cast<std::size_t>(options.output_argument)] != options.output)
+        fail("output argument %d is not the output %s", options.output_argument, quoted(options.output).c_str());
     if (std::memcmp(&options.center_x, &expected.center_x, sizeof(double)) != 0 ||
         std::memcmp(&options.center_y, &expected.center_y, sizeof(double)) != 0 ||
         std::memcmp(&options.radius, &expected.radius, sizeof(double)) != 0 ||

@@ -32,16 +32,12 @@ TEST(ImageFile, BmpIsTheBufferBehindAFortyByteHeader)
     const std::vector<std::uint8_t> pixels = numbered_pixels();
     const std::vector<std::uint8_t> bmp = encode_bmp(pixels.data(), 4, 3);
     ASSERT_EQ(bmp.size(), 54u + pixels.size());
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
-    EXPECT_EQ(le32(bmp, 2), bmp.size());
-    EXPECT_EQ(le32(bmp, 10), 54u);
-    EXPECT_EQ(le32(bmp, 14), 40u);
-    EXPECT_EQ(le32(bmp, 18), 4u);
-    EXPECT_EQ(le32(bmp, 22), 3u);  // positive height: bottom-up rows
-    EXPECT_EQ(bmp[26] | bmp[27] << 8, 1);
-    EXPECT_EQ(bmp[28] | bmp[29] << 8, 24);
-    EXPECT_EQ(le32(bmp, 30), 0u);
+    EXPECT_EQ(bmp[0] | bmp[1] << 8, 'B' | 'M' << 8);
+    // offset of a little-endian field, its value: file size, pixel offset, header
+    // size, width, height (positive: bottom-up rows), planes and bits, compression
+    const std::uint32_t fields[][2] = {{2, 54 + 36}, {10, 54}, {14, 40}, {18, 4}, {22, 3}, {26, 1 | 24 << 16}, {30, 0}};
+    for (const auto& [at, value] : fields)
+        EXPECT_EQ(le32(bmp, at), value) << "at " << at;
     EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), bmp.begin() + 54));
 }
 
@@ -66,40 +62,46 @@ TEST(ImageFile, PngHasTheTopRowFirstInRgb)
     stbi_image_free(decoded);
 }
 
+std::size_t entries(const std::filesystem::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
 TEST(ImageFile, StagedFileAppearsWholeOrNotAtAll)
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "quellarin-image-file-test";
     std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    const std::string target = (folder / "out.bmp").string();
+    std::filesystem::create_directories(folder / "a folder.bmp");
+    const std::filesystem::path target = folder / "out.bmp";
     const std::vector<std::uint8_t> bytes{1, 2, 3, 4, 5};
 
     {  // abandoned before commit: nothing is left behind
         staged_file file(target);
         ASSERT_TRUE(file.open());
     }
-    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_EQ(entries(folder), 1u);
 
-    {  // committed: exactly the bytes, no staging file beside it
-        staged_file file(target);
-        ASSERT_TRUE(file.open());
-        ASSERT_TRUE(file.commit(bytes));
-    }
-    {  // closed again before the next replacement, which Windows refuses for an open file
+    // Committed, once new and once over the first: exactly the bytes, no staging file beside them.
+    for (int round = 0; round < 2; ++round) {
+        {
+            staged_file file(target);
+            ASSERT_TRUE(file.open());
+            ASSERT_TRUE(file.commit(bytes));
+        }
+        // Closed again before the next replacement, which Windows refuses for an open file.
         std::ifstream in(target, std::ios::binary);
-        const std::vector<std::uint8_t> read{std::istreambuf_iterator<char>(in), {}};
-        EXPECT_EQ(read, bytes);
+        EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}), bytes);
+        EXPECT_EQ(entries(folder), 2u);
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 
-    {  // replacing an existing file works too
-        staged_file file(target);
-        ASSERT_TRUE(file.open());
-        ASSERT_TRUE(file.commit({9}));
+    {  // a rename that fails leaves its staging file behind neither
+        staged_file onto_folder(folder / "a folder.bmp");
+        ASSERT_TRUE(onto_folder.open());
+        EXPECT_FALSE(onto_folder.commit(bytes));
     }
-    EXPECT_EQ(std::filesystem::file_size(target), 1u);
+    EXPECT_EQ(entries(folder), 2u);
 
-    staged_file nowhere((folder / "missing" / "out.bmp").string());
+    staged_file nowhere(folder / "missing" / "out.bmp");
     EXPECT_FALSE(nowhere.open());
     std::filesystem::remove_all(folder);
 }

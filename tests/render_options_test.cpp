@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -74,20 +75,10 @@ TEST(RenderOptions, AcceptsAndRefuses)
     }
 }
 
-TEST(RenderOptions, DefaultsAreTheStartUpViewAndValuesLand)
+TEST(RenderOptions, ValuesLand)
 {
     render_options options;
     std::string message;
-    ASSERT_EQ(parse({"--output", "x.bmp"}, options, message), parse_outcome::render);
-    EXPECT_EQ(options.center_x, 0.0);
-    EXPECT_EQ(options.center_y, 0.0);
-    EXPECT_EQ(options.radius, 2.0);
-    EXPECT_EQ(options.iterations, 1000);
-    EXPECT_EQ(options.figure, 0);
-    EXPECT_EQ(options.palette, 0);
-    EXPECT_EQ(options.repeat, 1);
-    EXPECT_FALSE(options.png);
-
     ASSERT_EQ(parse({"--center-x", "-0.743643887037151", "--center-y", "+0.5", "--radius", "1e-3", "--iterations",
                      "5000", "--figure", "2", "--palette", "7", "--repeat", "3", "--output", "x.png"},
                     options, message),
@@ -100,7 +91,17 @@ TEST(RenderOptions, DefaultsAreTheStartUpViewAndValuesLand)
     EXPECT_EQ(options.palette, 7);
     EXPECT_EQ(options.repeat, 3);
     EXPECT_EQ(options.output, "x.png");
+    EXPECT_EQ(options.output_argument, 16);
     EXPECT_TRUE(options.png);
+
+    // Too small for a double: the nearest subnormal, or zero with its sign, as the dialog reads them.
+    ASSERT_EQ(parse({"--output", "x.bmp", "--center-x", "4e-320", "--center-y", "-1e-400"}, options, message),
+              parse_outcome::render);
+    EXPECT_EQ(options.center_x, 4e-320);
+    EXPECT_EQ(options.center_y, 0.0);
+    EXPECT_TRUE(std::signbit(options.center_y));
+    EXPECT_EQ(options.output_argument, 2);
+    EXPECT_FALSE(options.png);
 }
 
 }  // namespace
