@@ -1,70 +1,117 @@
-#!/bin/sh
-# quellarin-render as a user runs it: outputs, timing lines, every kind of
-# refused input (one line on stderr naming the flag, exit 2, no file), and
-# images checked against an independent implementation of the definition.
-# usage: render_cli_test.sh RENDERER
-renderer=$1
-here=$(dirname "$0")
+#!/bin/bash
+# quellarin-render as a user runs it. On every build: views whose BMPs must be
+# the native build's byte for byte, on every render path the processor has,
+# and file names outside ASCII. Natively also: every kind of refused input
+# (one line on stderr naming what is wrong, exit 2, no file), PNG, --repeat,
+# a long name, and images against an independent implementation.
+# usage: render_cli_test.sh RENDERER   (a .exe runs under Wine, every run in one private prefix)
+set -u
+renderer=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT INT TERM
+case $renderer in
+*.exe)
+    source "$here/wine/wine-env.sh"
+    wine_env_start "${QUELLARIN_WINE_TEMPLATE:-$(build_tree_of "$renderer")/wine-template}" || exit 1
+    trap 'wine_env_stop; rm -rf "$work"' EXIT
+    render() { "$wine" "$renderer" "$@"; } ;;
+*)
+    trap 'rm -rf "$work"' EXIT
+    render() { "$renderer" "$@"; } ;;
+esac
+cd "$work" || exit 1
 passed=0
 failed=0
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
 pass() { passed=$((passed + 1)); }
+# Anything in the folder besides the captured output is a file left behind.
+leftovers() { ls -A | grep -v '^out$\|^err$'; }
 
-# Refused inputs: arguments | flag the message must name.
-while IFS='|' read -r args flag; do
-    [ -z "$args" ] && continue
-    # shellcheck disable=SC2086
-    eval "set -- $args"
-    "$renderer" "$@" >"$work/out" 2>"$work/err"
-    code=$?
-    lines=$(wc -l <"$work/err")
-    if [ "$code" -ne 2 ]; then fail "$args: exit $code, expected 2"
-    elif [ "$lines" -ne 1 ]; then fail "$args: $lines lines on stderr"
-    elif ! grep -q -- "$flag" "$work/err"; then fail "$args: message does not name $flag: $(cat "$work/err")"
-    elif [ -n "$(ls "$work" | grep -v '^out$\|^err$')" ]; then fail "$args: left a file: $(ls "$work")"
+# Views rendered by the native build: arguments | SHA-256 of the BMP.
+views='--iterations 200|d5ecbaf17daeaae1cf9987f82d4d648834c5e2a5f0d1ad785c7627df01de8ff0
+--center-x -0.743643887037151 --center-y 0.131825904205330 --radius 0.0005 --iterations 2000 --palette 7|ac433e5f71b58038d79c36c718e828059225e94d29cbc73c7123df559a827b94
+--figure 1 --iterations 300 --palette 3|edca39e402c2578e91919039cfaf3c316f33e2f8069b83af95e1341c9506025f
+--figure 2 --center-x 0.5 --center-y 0.5 --radius 0.4 --iterations 1000 --palette 14|45b767fc27655880e66bfe63db56b023a64c0870bb850f7e6faa1a17af5903bb'
+
+# usage: expect_image SUM FILE ARGS...: renders ARGS into FILE, which must
+# succeed with one timing line, have that SHA-256 and be all that is left.
+expect_image() {
+    local sum=$1 file=$2
+    shift 2
+    render "$@" --output "$file" >out 2>err
+    local code=$?
+    if [ "$code" -ne 0 ]; then fail "$* --output $file: exit $code: $(cat err)"
+    elif ! tr -d '\r' <out | grep -qx '[0-9][0-9]* ms' || [ "$(wc -l <out)" -ne 1 ]; then fail "$*: timing line $(cat out)"
+    elif [ ! -f "$file" ] || [ "$(sha256sum <"$file" | cut -c1-64)" != "$sum" ]; then fail "$* --output $file: not the native build's image"
+    elif rm -f -- "$file" && [ -n "$(leftovers)" ]; then fail "$* --output $file: left $(leftovers)"
     else pass; fi
-done <<'CASES'
---bogus --output $work/a.bmp|--bogus
---output $work/a.gif|--output
---radius|--radius
---radius 5 --output $work/a.bmp|--radius
---radius 1e-14 --output $work/a.bmp|--radius
---radius 2abc --output $work/a.bmp|--radius
---iterations 0 --output $work/a.bmp|--iterations
---iterations 60001 --output $work/a.png|--iterations
---figure 3 --output $work/a.bmp|--figure
---palette -1 --output $work/a.bmp|--palette
---center-x nan --output $work/a.bmp|--center-x
---center-y inf --output $work/a.bmp|--center-y
---repeat 0 --output $work/a.bmp|--repeat
---iterations 10|--output
---output $work/missing/a.bmp|--output
---output /proc/a.bmp|--output
+    rm -f -- *
+}
+
+paths="scalar sse2"
+grep -qw avx2 /proc/cpuinfo && paths="$paths avx2"
+echo old >view.bmp  # the first render replaces an existing file
+while IFS='|' read -r args sum; do
+    read -ra argv <<<"$args"
+    expect_image "$sum" view.bmp "${argv[@]}"
+    for path in $paths; do
+        QUELLARIN_RENDER_PATH=$path expect_image "$sum" "$path.bmp" "${argv[@]}"
+    done
+done <<<"$views"
+# Names the ANSI code page cannot hold.
+start_sum=${views%%$'\n'*}
+start_sum=${start_sum#*|}
+expect_image "$start_sum" 日本語の画像.bmp --iterations 200
+expect_image "$start_sum" €.bmp --iterations 200
+
+if [ "${renderer%.exe}" = "$renderer" ]; then
+    expect_image "$start_sum" "$(printf 'x%.0s' $(seq 246)).bmp" --iterations 200
+
+    # Refused inputs: environment | arguments | what the message must name.
+    nl='
+'
+    while IFS='|' read -r env args word; do
+        eval "set -- $args"
+        # shellcheck disable=SC2086
+        env $env "$renderer" "$@" >out 2>err
+        code=$?
+        if [ "$code" -ne 2 ]; then fail "$env $args: exit $code, expected 2"
+        elif [ "$(wc -l <err)" -ne 1 ]; then fail "$env $args: $(wc -l <err) lines on stderr"
+        elif ! grep -q -- "$word" err; then fail "$env $args: message does not name $word: $(cat err)"
+        elif [ -n "$(leftovers)" ]; then fail "$env $args: left $(leftovers)"
+        else pass; fi
+    done <<'CASES'
+|--bogus --output a.bmp|--bogus
+|--output a.gif|--output
+|--radius|--radius
+|--radius 5 --output a.bmp|--radius
+|--radius 1e-14 --output a.bmp|--radius
+|--radius 2abc --output a.bmp|--radius
+|--iterations 0 --output a.bmp|--iterations
+|--iterations 60001 --output a.png|--iterations
+|--figure 3 --output a.bmp|--figure
+|--palette -1 --output a.bmp|--palette
+|--center-x nan --output a.bmp|--center-x
+|--center-y 1e999 --output a.bmp|--center-y
+|--repeat 0 --output a.bmp|--repeat
+|--iterations 10|--output
+|--output missing/a.bmp|--output
+|--output /proc/a.bmp|--output
+|--output "no${nl}such/a.bmp"|--output
+QUELLARIN_RENDER_PATH=avx512|--output a.bmp|scalar
+QUELLARIN_RENDER_PATH=|--output a.bmp|QUELLARIN_RENDER_PATH
 CASES
 
-# --help prints the usage and succeeds.
-if "$renderer" --help | grep -q -- "--output FILE"; then pass; else fail "--help"; fi
+    if render --help | grep -q -- "--output FILE"; then pass; else fail "--help"; fi
 
-# A BMP of the start-up view: headers plus 640 x 640 x 3 bytes, one timing line.
-"$renderer" --output "$work/start.bmp" >"$work/out"
-if [ "$(stat -c %s "$work/start.bmp")" -eq $((54 + 640 * 640 * 3)) ]; then pass; else fail "BMP size"; fi
-if grep -qx '[0-9][0-9]* ms' "$work/out" && [ "$(wc -l <"$work/out")" -eq 1 ]; then pass; else fail "timing line: $(cat "$work/out")"; fi
+    # --repeat prints one line per render and writes one file; a PNG carries its signature.
+    render --repeat 3 --iterations 50 --output three.png >out
+    code=$?
+    if [ "$code" -eq 0 ] && [ "$(grep -cx '[0-9][0-9]* ms' out)" -eq 3 ]; then pass; else fail "--repeat 3: exit $code, $(cat out)"; fi
+    if [ "$(head -c 8 three.png | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ]; then pass; else fail "PNG signature"; fi
 
-# --repeat prints one line per render and writes one file; a PNG carries its signature.
-"$renderer" --repeat 3 --iterations 50 --output "$work/three.png" >"$work/out"
-if [ "$(grep -cx '[0-9][0-9]* ms' "$work/out")" -eq 3 ]; then pass; else fail "--repeat 3: $(cat "$work/out")"; fi
-if [ "$(head -c 8 "$work/three.png" | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ]; then pass; else fail "PNG signature"; fi
-if [ "$(ls "$work" | grep -c '\.part$')" -eq 0 ]; then pass; else fail "staging file left behind"; fi
-
-# An existing file is replaced whole.
-echo old >"$work/start.bmp"
-"$renderer" --output "$work/start.bmp" >/dev/null
-if [ "$(stat -c %s "$work/start.bmp")" -eq $((54 + 640 * 640 * 3)) ]; then pass; else fail "replacing a file"; fi
-
-# Pixels against the independent implementation.
-if python3 "$here/reference_render.py" "$renderer" "$work/reference"; then pass; else fail "reference images"; fi
+    if python3 "$here/reference_render.py" "$renderer" "$work/reference"; then pass; else fail "reference images"; fi
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
