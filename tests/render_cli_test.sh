@@ -31,7 +31,7 @@ leftovers() { ls -A | grep -v '^out$\|^err$'; }
 views='--iterations 200|d5ecbaf17daeaae1cf9987f82d4d648834c5e2a5f0d1ad785c7627df01de8ff0
 --center-x -0.743643887037151 --center-y 0.131825904205330 --radius 0.0005 --iterations 2000 --palette 7|ac433e5f71b58038d79c36c718e828059225e94d29cbc73c7123df559a827b94
 --figure 1 --iterations 300 --palette 3|edca39e402c2578e91919039cfaf3c316f33e2f8069b83af95e1341c9506025f
---figure 2 --center-x 0.5 --center-y 0.5 --radius 0.4 --iterations 1000 --palette 14|45b767fc27655880e66bfe63db56b023a64c0870bb850f7e6faa1a17af5903bb'
+--figure 2 --center-x 0.5 --center-y 0.5 --radius 0.4 --iterations 300 --palette 14|d4b340ecdb7e1574132c56eb2a2c51efa23fa9995b9a3d63465e95874ed99ae0'
 
 # usage: expect_image SUM FILE ARGS...: renders ARGS into FILE, which must
 # succeed with one timing line, have that SHA-256 and be all that is left.
@@ -67,7 +67,8 @@ expect_image "$start_sum" €.bmp --iterations 200
 if [ "${renderer%.exe}" = "$renderer" ]; then
     expect_image "$start_sum" "$(printf 'x%.0s' $(seq 246)).bmp" --iterations 200
 
-    # Refused inputs: environment | arguments | what the message must name.
+    # Refused inputs (the parser's boundaries are unit-tested): environment |
+    # arguments | what the message must name.
     nl='
 '
     while IFS='|' read -r env args word; do
@@ -85,15 +86,6 @@ if [ "${renderer%.exe}" = "$renderer" ]; then
 |--output a.gif|--output
 |--radius|--radius
 |--radius 5 --output a.bmp|--radius
-|--radius 1e-14 --output a.bmp|--radius
-|--radius 2abc --output a.bmp|--radius
-|--iterations 0 --output a.bmp|--iterations
-|--iterations 60001 --output a.png|--iterations
-|--figure 3 --output a.bmp|--figure
-|--palette -1 --output a.bmp|--palette
-|--center-x nan --output a.bmp|--center-x
-|--center-y 1e999 --output a.bmp|--center-y
-|--repeat 0 --output a.bmp|--repeat
 |--iterations 10|--output
 |--output missing/a.bmp|--output
 |--output /proc/a.bmp|--output
