@@ -55,14 +55,4 @@ TEST(EscapeTime, DefinitionEdgeCases)
     }
 }
 
-TEST(EscapeTime, FigureTableOrderAndNames)
-{
-    EXPECT_EQ(figure_functions[0], &escape_time_power2);
-    EXPECT_EQ(figure_functions[1], &escape_time_power3);
-    EXPECT_EQ(figure_functions[2], &escape_time_power4);
-    EXPECT_EQ(std::u16string(figure_names[0]), u"マンデルブロ集合");
-    EXPECT_EQ(std::u16string(figure_names[1]), u"指数3のマンデルブロ集合");
-    EXPECT_EQ(std::u16string(figure_names[2]), u"指数4のマンデルブロ集合");
-}
-
 }  // namespace

@@ -1,159 +1,107 @@
 #include "renderer.h"
 
-#include "formulas.h"
-#include "palettes.h"
+#include "fast_render.h"
+#include "test_views.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 namespace {
 
-// A CFractal with a buffer of its own, for views of any size.
+constexpr std::uint8_t UNWRITTEN = 0xA5;  // a level no palette uses
+
+// A record of the test view with a buffer of its own.
 struct test_image {
     CFractal fractal;
     std::vector<std::uint8_t> buffer;
 
-    test_image(double cx, double cy, double r, std::int32_t limit, int figure = 0, int palette = 0,
-               std::int32_t width = IMAGE_WIDTH, std::int32_t height = IMAGE_HEIGHT)
-        : buffer(static_cast<std::size_t>(width) * height * 3, 0xAB)
+    explicit test_image(const test_view& t) : buffer(static_cast<std::size_t>(t.width) * t.height * 3, UNWRITTEN)
     {
         fractal.pixels = buffer.data();
-        fractal.width = width;
-        fractal.height = height;
-        set_view(fractal, {cx, cy, r, limit, figure, palette});
+        fractal.width = t.width;
+        fractal.height = t.height;
+        set_view(fractal, t.view);
     }
 
     const std::uint8_t* pixel(int x, int row) const { return buffer.data() + 3 * (x + fractal.width * row); }
 };
 
-// The definition as one plain loop on one thread, written out independently
-// of the renderer: the reference every rendered image must equal.
-std::vector<std::uint8_t> reference_image(const CFractal& f)
+// Where the first and last columns and rows sample the plane: the lower-left
+// corner of each cell, memory row 0 at the bottom.
+TEST(Renderer, EdgesSampleTheLowerLeftCorners)
 {
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(f.width) * f.height * 3);
-    for (int i = 0; i < f.height; ++i) {
-        for (int x = 0; x < f.width; ++x) {
-            const double re = (static_cast<double>(2 * x - f.width) * f.radius) / f.width + f.center_x;
-            const double im = (static_cast<double>(2 * i - f.height) * f.radius) / f.height + f.center_y;
-            const std::int32_t n = figure_functions[f.figure_index](re, im, f.max_iterations);
-            std::uint8_t* p = out.data() + 3 * (static_cast<std::size_t>(i) * f.width + x);
-            if (n < f.max_iterations)
-                std::memcpy(p, palette_colors[f.palette_index][static_cast<std::uint32_t>(n) % palette_lengths[f.palette_index]], 3);
-            else
-                std::memset(p, 0, 3);
-        }
-    }
-    return out;
-}
-
-TEST(Renderer, RecordStartsZeroed)
-{
-    const CFractal f;
-    EXPECT_EQ(f.window, nullptr);
-    EXPECT_EQ(f.memory_dc, nullptr);
-    EXPECT_EQ(f.dib_section, nullptr);
-    EXPECT_EQ(f.previous_bitmap, nullptr);
-    EXPECT_EQ(f.pixels, nullptr);
-    EXPECT_EQ(f.width | f.height | f.max_iterations | f.figure_index | f.palette_index, 0);
-    EXPECT_EQ(f.drag_start_x | f.drag_start_y, 0);
-    EXPECT_EQ(f.center_x, 0.0);
-    EXPECT_EQ(f.center_y, 0.0);
-    EXPECT_EQ(f.radius, 0.0);
-    EXPECT_FALSE(f.dragging);
-    EXPECT_FALSE(f.show_time);
-}
-
-// Where the edges of the image sample the plane, and which way is up.
-TEST(Renderer, MappingOfEdgesAndOrientation)
-{
-    test_image t(0.25, -0.5, 1.5, 1000);
+    test_image t({"", {0.25, -0.5, 1.5, 1000, 0, 0}, 640, 640, 0});
     EXPECT_EQ(column_re(t.fractal, 0), 0.25 - 1.5);
     EXPECT_EQ(row_im(t.fractal, 0), -0.5 - 1.5);
     EXPECT_EQ(column_re(t.fractal, 320), 0.25);
-    EXPECT_EQ(row_im(t.fractal, 320), -0.5);
-    EXPECT_EQ(column_re(t.fractal, 639), 0.25 + 1.5 * 638.0 / 640.0);
-
-    // Centre i with radius 1: memory row 0 samples im = 0 (inside the set,
-    // black), the top row samples im near 2 (outside). Flipped rows would
-    // swap them.
-    test_image up(0.0, 1.0, 1.0, 1000);
-    compute_image(up.fractal);
-    const std::uint8_t black[3] = {0, 0, 0};
-    EXPECT_EQ(std::memcmp(up.pixel(320, 0), black, 3), 0);
-    EXPECT_NE(std::memcmp(up.pixel(320, 639), black, 3), 0);
+    EXPECT_EQ(row_im(t.fractal, 639), -0.5 + 1.5 * 638.0 / 640.0);
 }
 
-TEST(Renderer, StartUpViewPixels)
-{
-    test_image t(0.0, 0.0, 2.0, 1000);
-    compute_image(t.fractal);
-    // c = 0: black. c = -2 - 2i: escapes at once, palette 0 entry 0 is red,
-    // stored blue, green, red.
-    const std::uint8_t black[3] = {0, 0, 0};
-    const std::uint8_t red[3] = {0x00, 0x00, 0xFF};
-    EXPECT_EQ(std::memcmp(t.pixel(320, 320), black, 3), 0);
-    EXPECT_EQ(std::memcmp(t.pixel(0, 0), red, 3), 0);
-    // c = -2 on the real axis stays at 2 for ever: black.
-    EXPECT_EQ(std::memcmp(t.pixel(0, 320), black, 3), 0);
-}
-
-struct view {
-    double cx, cy, r;
-    std::int32_t limit;
-    int figure, palette;
-    std::int32_t width, height;
+struct pixel_case {
+    view_parameters view;
+    int x;
+    int row;
+    std::uint8_t bgr[3];
 };
 
-// Views across exponents, limits, tiny radii, far centres, odd sizes and every palette.
-const view views[] = {
-    {0.0, 0.0, 2.0, 1000, 0, 0, 640, 640},
-    {0.0, 0.0, 2.0, 1, 0, 3, 640, 640},
-    {0.0, 0.0, 2.0, 300, 1, 1, 160, 160},
-    {0.3, 0.5, 0.05, 500, 2, 2, 160, 160},
-    {-0.75, 0.1, 0.02, 60000, 0, 4, 48, 48},
-    {-0.1, 0.65, 0.1, 60000, 1, 5, 40, 40},
-    {-0.7436438870371, 0.1318259042053, 1e-13, 2000, 0, 6, 64, 64},
-    {3.5, -7.25, 4.0, 1000, 0, 7, 64, 64},
-    {-2.5, 2.5, 0.75, 100, 2, 8, 64, 64},
-    {0.0, 0.0, 2.0, 200, 0, 9, 13, 7},
-    {0.0, 0.0, 2.0, 200, 0, 10, 5, 9},
-    {-1.0, 0.0, 0.5, 200, 0, 11, 64, 64},
-    {-1.0, 0.0, 0.5, 200, 1, 12, 64, 64},
-    {-1.0, 0.0, 0.5, 200, 2, 13, 64, 64},
-    {-0.5, 0.5, 1.0, 500, 0, 14, 64, 64},
+// Pixels whose colour follows from the definition by hand.
+constexpr pixel_case pixel_cases[] = {
+    // Start-up view: c = 0 is black; c = -2 - 2i escapes at once, red
+    // stored blue, green, red; c = -2 stays at 2 for ever, black.
+    {{}, 320, 320, {0, 0, 0}},
+    {{}, 0, 0, {0x00, 0x00, 0xFF}},
+    {{}, 0, 320, {0, 0, 0}},
+    // Centre i, radius 1: memory row 0 samples c = 0 (black); the top row
+    // samples 1.996875i, which escapes after one step (entry 1, FF4000).
+    {{0.0, 1.0, 1.0, 1000, 0, 0}, 320, 0, {0, 0, 0}},
+    {{0.0, 1.0, 1.0, 1000, 0, 0}, 320, 639, {0x00, 0x40, 0xFF}},
+    // Palette 3 on the real axis: c = 2.4921875 escapes at once (000010),
+    // c = 1.75 after one step (000020).
+    {{0.0, 0.0, 2.5, 100, 0, 3}, 639, 320, {0x10, 0x00, 0x00}},
+    {{0.0, 0.0, 2.5, 100, 0, 3}, 544, 320, {0x20, 0x00, 0x00}},
 };
 
-TEST(Renderer, EightWorkersEqualThePlainLoopOnEveryByte)
+TEST(Renderer, PixelsWorkedOutByHand)
 {
-    for (const view& v : views) {
-        test_image t(v.cx, v.cy, v.r, v.limit, v.figure, v.palette, v.width, v.height);
+    for (const pixel_case& c : pixel_cases) {
+        test_image t({"", c.view, 640, 640, 0});
         compute_image(t.fractal);
-        EXPECT_EQ(t.buffer, reference_image(t.fractal))
-            << "view " << v.cx << ", " << v.cy << ", r " << v.r << ", limit " << v.limit << ", figure " << v.figure
-            << ", palette " << v.palette << ", " << v.width << "x" << v.height;
+        const std::uint8_t* p = t.pixel(c.x, c.row);
+        EXPECT_TRUE(std::memcmp(p, c.bgr, 3) == 0)
+            << "x " << c.x << " row " << c.row << " centre " << c.view.center_x << ", " << c.view.center_y << ": "
+            << int(p[0]) << " " << int(p[1]) << " " << int(p[2]);
     }
 }
 
-TEST(Renderer, EveryByteIsWritten)
+// Worker k draws the columns k, k + 8, ... of every row, and nothing else.
+TEST(Renderer, EachWorkerDrawsItsOwnColumns)
 {
-    // The buffer starts as 0xAB, a level no palette uses.
-    for (const view& v : views) {
-        test_image t(v.cx, v.cy, v.r, v.limit > 2000 ? 2000 : v.limit, v.figure, v.palette, v.width, v.height);
-        compute_image(t.fractal);
-        EXPECT_EQ(std::memchr(t.buffer.data(), 0xAB, t.buffer.size()), nullptr) << "palette " << v.palette;
+    const render_path saved = active_render_path();
+    for (const render_path path : {render_path::scalar, render_path::sse2, render_path::avx2}) {
+        force_render_path(path);
+        for (int k = 0; k < WORKER_COUNT; ++k) {
+            test_image t(view_named("13 x 7"));  // columns 0 to 4 have two pixels a row
+            render_columns(t.fractal, k);
+            for (int i = 0; i < t.fractal.height; ++i) {
+                for (int x = 0; x < t.fractal.width; ++x) {
+                    const bool drawn = std::memchr(t.pixel(x, i), UNWRITTEN, 3) == nullptr;
+                    EXPECT_EQ(drawn, x % WORKER_COUNT == k) << "worker " << k << " x " << x << " row " << i;
+                }
+            }
+        }
     }
+    force_render_path(saved);
 }
 
 // Refuses the workers whose bit is set in refused_workers.
 unsigned refused_workers = 0;
 std::atomic<int> workers_running{0};
 
-bool start_some(std::thread& thread, const CFractal& fractal, int k)
+bool start_slowly(std::thread& thread, const CFractal& fractal, int k)
 {
     if (refused_workers & (1u << k))
         return false;
@@ -167,25 +115,20 @@ bool start_some(std::thread& thread, const CFractal& fractal, int k)
     return true;
 }
 
-TEST(Renderer, RefusedWorkersAreRenderedByTheCaller)
+TEST(Renderer, RefusedWorkersAreDrawnByTheCallerAndTheTimeIsMeasured)
 {
+    test_image expected(view_named("limit 255"));
+    compute_image(expected.fractal);
     for (const unsigned refused : {0x00u, 0x01u, 0x81u, 0x5Au, 0xFEu, 0xFFu}) {
         refused_workers = refused;
-        test_image t(-0.5, 0.0, 1.5, 200, 0, 2, 64, 64);
-        compute_image(t.fractal, start_some);
+        test_image t(view_named("limit 255"));
+        const std::int32_t elapsed = compute_image(t.fractal, start_slowly);
         EXPECT_EQ(workers_running.load(), 0) << "returned while a worker still ran, refused " << refused;
-        EXPECT_EQ(t.buffer, reference_image(t.fractal)) << "refused " << refused;
+        EXPECT_EQ(t.buffer, expected.buffer) << "refused " << refused;
+        if (refused != 0xFF) {
+            EXPECT_GE(elapsed, 19) << "each started worker sleeps 20 ms";
+        }
     }
-}
-
-TEST(Renderer, ElapsedTimeIsMeasured)
-{
-    refused_workers = 0;
-    test_image t(0.0, 0.0, 2.0, 10, 0, 0, 16, 16);
-    // The slow starter holds each worker for 20 ms.
-    const std::int32_t elapsed = compute_image(t.fractal, start_some);
-    EXPECT_GE(elapsed, 19);
-    EXPECT_LT(elapsed, 60000);
 }
 
 }  // namespace
