@@ -16,8 +16,8 @@ mkdir -p "$out/logs"
 
 # name, longest input in bytes
 targets=(
-    "wide_parse_fuzzer 1024"
-    "wide_format_fuzzer 256"
+    "wide_double_fuzzer 1024"
+    "wide_int_fuzzer 256"
     "render_options_fuzzer 512"
 )
 
