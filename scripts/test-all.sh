@@ -1,9 +1,9 @@
 #!/bin/bash
 # make test: every suite in turn, then one summary line of all of them.
 #   native      engine and quellarin-render tests (g++)
-#   asan        the same under AddressSanitizer and UndefinedBehaviorSanitizer
-#   tsan        the renderer tests under ThreadSanitizer
-#   fuzz        a 30-second run of each fuzz target
+#   asan        the same under AddressSanitizer and UndefinedBehaviorSanitizer (clang)
+#   tsan        the renderer tests under ThreadSanitizer (clang)
+#   fuzz        a 30-second run of each fuzz target (clang)
 #   windows     the cross-built tests and the real program, under Wine
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -49,9 +49,15 @@ suite() {
     fi
 }
 
+# The sanitizer suites build with clang, so that every run compiles the
+# program with both compilers.
+clang=clang++
+command -v "$clang" >/dev/null || clang=clang++-14
 suite native build/native ""
-suite asan build/asan "" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLARIN_SANITIZE=address,undefined
-suite tsan build/tsan "Renderer|FastRender|render_cli" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLARIN_SANITIZE=thread
+suite asan build/asan-clang "" -DCMAKE_CXX_COMPILER="$clang" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUELLARIN_SANITIZE=address,undefined
+suite tsan build/tsan-clang "Renderer|FastRender|render_cli" -DCMAKE_CXX_COMPILER="$clang" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLARIN_SANITIZE=thread
 echo "== fuzz"
 scripts/fuzz.sh 30 >"$log_dir/fuzz.log" 2>&1
 fuzz_summary=$(tail -1 "$log_dir/fuzz.log")
