@@ -1,9 +1,9 @@
 #!/bin/bash
 # quellarin-render as a user runs it. On every build: views whose BMPs must be
 # the native build's byte for byte, on every render path the processor has,
-# and file names outside ASCII. Natively also: every kind of refused input
-# (one line on stderr naming what is wrong, exit 2, no file), PNG, --repeat,
-# a long name, and images against an independent implementation.
+# and file names outside ASCII. Natively also: the kinds of refused input
+# (one line on stderr naming what is wrong, exit 2, no file), PNG, --repeat
+# and a long name.
 # usage: render_cli_test.sh RENDERER   (a .exe runs under Wine, every run in one private prefix)
 set -u
 renderer=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
