@@ -3,6 +3,7 @@
 #include "gdi_guards.h"
 #include "mouse.h"
 #include "parameter_dialog.h"
+#include "time_report.h"
 
 bool register_main_window_class(HINSTANCE instance)
 {
@@ -54,6 +55,35 @@ bool create_off_screen_image(CFractal& fractal)
     if (dib && memory_dc)
         fractal.previous_bitmap = SelectObject(memory_dc, dib);
     return memory_dc && dib && bits;
+}
+
+HWND start_main_window(HINSTANCE instance, CFractal& fractal, int show_command)
+{
+    if (!register_main_window_class(instance))
+        return nullptr;
+    HWND window = CreateWindowExW(0, WINDOW_CLASS, WINDOW_TITLE, MAIN_WINDOW_STYLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (!window)
+        return nullptr;
+    SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(&fractal));
+    fractal.window = window;
+    fractal.width = IMAGE_WIDTH;
+    fractal.height = IMAGE_HEIGHT;
+    centre_main_window(window, fractal.width, fractal.height);
+
+    // Without pixel memory there is nothing to render into: stop as a failed
+    // window creation does. WM_DESTROY gives back what was created.
+    if (!create_off_screen_image(fractal)) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+
+    set_default_view(fractal);
+    compute_and_report(fractal);  // the report is off at start-up
+    fractal.dragging = false;
+    ShowWindow(window, show_command);
+    UpdateWindow(window);
+    return window;
 }
 
 namespace {

@@ -18,4 +18,11 @@ void centre_main_window(HWND window, int width, int height);
 // whose pixel memory the engine renders into; false when there is none.
 bool create_off_screen_image(CFractal& fractal);
 
+// Start-up after the single-instance check: registers the class, creates and
+// centres the window, stores fractal in its extra data, makes the off-screen
+// image, computes the first image and shows the window. Null when a step
+// failed; the caller owns fractal either way and must keep it alive as long
+// as the window exists.
+HWND start_main_window(HINSTANCE instance, CFractal& fractal, int show_command);
+
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -47,8 +47,12 @@ void zoom_one_notch(CFractal& fractal, bool forward)
 
 }  // namespace
 
+void drop_wheel_remainder() { wheel_remainder = 0; }
+
 void on_left_button_down(CFractal& fractal, int x, int y)
 {
+    // A fraction of a notch left from before the drag must not zoom later.
+    drop_wheel_remainder();
     fractal.drag_start_x = x;
     fractal.drag_start_y = y;
     fractal.dragging = true;

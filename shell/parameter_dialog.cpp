@@ -1,6 +1,7 @@
 #include "parameter_dialog.h"
 
 #include "formulas.h"
+#include "mouse.h"
 #include "palettes.h"
 #include "resource.h"
 #include "text_numbers.h"
@@ -75,6 +76,7 @@ void read_selection(HWND dialog, int id, int count, std::int32_t& index)
 
 void open_parameter_dialog(CFractal& fractal)
 {
+    drop_wheel_remainder();
     HWND window = window_of(fractal);
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
     DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PARAMETERS), window, parameter_dialog_proc, 0);
