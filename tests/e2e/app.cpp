@@ -2,9 +2,6 @@
 
 #include "renderer.h"
 #include "resource.h"
-#include "text_numbers.h"
-
-#include <winternl.h>
 
 #include <chrono>
 #include <thread>
@@ -23,7 +20,11 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms)
     }
 }
 
+namespace {
+
 HWND find_main_window() { return FindWindowW(L"win_fractal", L"Quellarin"); }
+
+}  // namespace
 
 int count_main_windows()
 {
@@ -121,53 +122,32 @@ int run_second_instance(int timeout_ms)
     return code;
 }
 
-dib_image::dib_image(int width, int height)
-{
-    info_.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info_.bmiHeader.biWidth = width;
-    info_.bmiHeader.biHeight = height;
-    info_.bmiHeader.biPlanes = 1;
-    info_.bmiHeader.biBitCount = 24;
-    info_.bmiHeader.biCompression = BI_RGB;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(nullptr, &info_, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    previous_ = SelectObject(dc_, bitmap_);
-}
+namespace {
 
-dib_image::dib_image(const std::vector<std::uint8_t>& pixels) : dib_image(IMAGE_WIDTH, IMAGE_HEIGHT)
-{
-    std::copy(pixels.begin(), pixels.end(), bits_);
-}
-
-dib_image::~dib_image()
-{
-    SelectObject(dc_, previous_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-}
-
-void dib_image::copy_from_screen(int x, int y)
-{
-    HDC screen = GetDC(nullptr);
-    BitBlt(dc_, 0, 0, header().biWidth, header().biHeight, screen, x, y, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-}
-
-std::vector<std::uint8_t> dib_image::pixels() const
-{
-    GdiFlush();
-    const std::size_t row = (static_cast<std::size_t>(header().biWidth) * 3 + 3) & ~std::size_t{3};
-    return {bits_, bits_ + row * static_cast<std::size_t>(header().biHeight)};
-}
-
+// The client area as a 640 x 640 bottom-up blue-green-red buffer, read from the screen.
 std::vector<std::uint8_t> capture_client(HWND window)
 {
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    dib_image image(IMAGE_WIDTH, IMAGE_HEIGHT);
-    image.copy_from_screen(origin.x, origin.y);
-    return image.pixels();
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), IMAGE_WIDTH, IMAGE_HEIGHT, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    HDC screen = GetDC(nullptr);
+    BitBlt(memory, 0, 0, IMAGE_WIDTH, IMAGE_HEIGHT, screen, origin.x, origin.y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    const auto* bytes = static_cast<const std::uint8_t*>(bits);
+    std::vector<std::uint8_t> pixels(bytes, bytes + static_cast<std::size_t>(IMAGE_WIDTH) * IMAGE_HEIGHT * 3);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    return pixels;
 }
+
+}  // namespace
 
 std::vector<std::uint8_t> render_view(const view& v)
 {
@@ -180,6 +160,9 @@ std::vector<std::uint8_t> render_view(const view& v)
     return image;
 }
 
+namespace {
+
+// How many pixels differ between two images of the same size.
 int differing_pixels(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
 {
     if (a.size() != b.size())
@@ -189,6 +172,8 @@ int differing_pixels(const std::vector<std::uint8_t>& a, const std::vector<std::
         count += a[p] != b[p] || a[p + 1] != b[p + 1] || a[p + 2] != b[p + 2];
     return count;
 }
+
+}  // namespace
 
 int wait_for_image(HWND window, const std::vector<std::uint8_t>& expected, int timeout_ms)
 {
@@ -347,7 +332,6 @@ LRESULT send_to_control(HWND dialog, int id, UINT message, WPARAM wparam, LPARAM
     return static_cast<LRESULT>(result);
 }
 
-std::wstring control_text(HWND dialog, int id) { return window_text(GetDlgItem(dialog, id)); }
 
 void type_into_edit(HWND dialog, int id, const std::wstring& text)
 {
@@ -438,67 +422,6 @@ void dismiss(HWND box)
     Sleep(100);
 }
 
-bool no_time_report_for(const app_process& app, int quiet_ms)
-{
-    return wait_for_time_report(app, quiet_ms) == nullptr;
-}
 
-dialog_values read_dialog_values(const app_process& app)
-{
-    dialog_values values;
-    HWND dialog = open_dialog(app);
-    if (!dialog)
-        return values;
-    values.x = control_text(dialog, IDC_CENTER_X);
-    values.y = control_text(dialog, IDC_CENTER_Y);
-    values.r = control_text(dialog, IDC_RADIUS);
-    values.c = control_text(dialog, IDC_ITERATIONS);
-    values.figure = send_to_control(dialog, IDC_FIGURE_LIST, LB_GETCURSEL);
-    values.palette = send_to_control(dialog, IDC_PALETTE_LIST, LB_GETCURSEL);
-    values.show_time = send_to_control(dialog, IDC_SHOW_TIME, BM_GETCHECK) == BST_CHECKED;
-    click_window(GetDlgItem(dialog, IDC_CANCEL));
-    wait_until([&] { return !IsWindow(dialog); }, 5000);
-    return values;
-}
 
-double read_as_program(const std::wstring& text)
-{
-    return parse_wide_double(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
-}
 
-DWORD gdi_objects_of(const app_process& app)
-{
-    if (const DWORD counted = GetGuiResources(app.handle(), GR_GDIOBJECTS))
-        return counted;
-    // The handle table the PEB points to: 65536 entries of 24 bytes, the
-    // object type at byte 14, the owning process id at byte 8.
-    using query_function = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    const auto query = reinterpret_cast<query_function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic{};
-    if (!query || query(app.handle(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
-        return 0;
-    constexpr std::size_t peb_gdi_table = 0xF8;
-    constexpr std::size_t entry_size = 24;
-    constexpr std::size_t entries = 0x10000;
-    std::uint64_t table = 0;
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(app.handle(), reinterpret_cast<const char*>(basic.PebBaseAddress) + peb_gdi_table, &table,
-                           sizeof table, &read) ||
-        !table)
-        return 0;
-    std::vector<std::uint8_t> cells(entries * entry_size);
-    if (!ReadProcessMemory(app.handle(), reinterpret_cast<const void*>(table), cells.data(), cells.size(), &read))
-        return 0;
-    DWORD all = 0;
-    DWORD owned = 0;
-    for (std::size_t i = 0; i < entries; ++i) {
-        const std::uint8_t* cell = cells.data() + i * entry_size;
-        if (cell[14] == 0)
-            continue;
-        ++all;
-        owned += static_cast<DWORD>(cell[8] | cell[9] << 8) == (app.id() & 0xFFFF);
-    }
-    // A table shared by every process marks owners; a private one need not.
-    return owned ? owned : all;
-}

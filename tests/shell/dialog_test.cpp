@@ -1,0 +1,183 @@
+// The parameter dialog and the time report, answered from inside their modal loops.
+#include "window_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+
+namespace {
+
+TEST(Dialog, OpensOverTheClientAreaShowingTheCurrentView)
+{
+    test_window window;
+    show_view(window, {-0.5, 1.25, std::ldexp(1.0, -15), 777, 2, 14});
+    window.fractal.show_time = true;
+    const modal_log log = use_dialog(window.handle(), {.end = dialog_end::cancel_button});
+    ASSERT_EQ(log.dialogs, 1);
+    const shown_dialog& shown = log.shown;
+    EXPECT_EQ(shown.caption, L"パラメータ");
+    EXPECT_EQ(shown.owner, window.handle());
+    EXPECT_FALSE(shown.owner_enabled);
+    EXPECT_EQ(shown.client_origin.x, 0);
+    EXPECT_EQ(shown.client_origin.y, 0);
+    // Fixed 14 decimals, ties to even.
+    EXPECT_EQ(shown.x, L"-0.50000000000000");
+    EXPECT_EQ(shown.y, L"1.25000000000000");
+    EXPECT_EQ(shown.r, L"0.00003051757812");
+    EXPECT_EQ(shown.c, L"777");
+    EXPECT_EQ(shown.figure, 2);
+    EXPECT_EQ(shown.palette, 14);
+    EXPECT_EQ(shown.figure_count, 3);
+    EXPECT_EQ(shown.palette_count, 15);
+    EXPECT_TRUE(shown.show_time);
+    EXPECT_TRUE(log.reports.empty()) << "Cancel computed";
+    EXPECT_TRUE(IsWindowEnabled(window.handle()));
+}
+
+struct apply_case {
+    const wchar_t* x;
+    const wchar_t* y;
+    const wchar_t* r;
+    const wchar_t* c;
+    bool applied;
+    double center_x = 0, center_y = 0, radius = 0;
+    int iterations = 0;
+};
+
+// Every bound is inclusive except the radius's lower one; the next
+// representable value beyond each is refused.
+TEST(Dialog, AcceptsExactlyTheBoundsAndRefusesWhatLiesBeyond)
+{
+    const apply_case cases[] = {
+        {L"2", L"-2", L"4", L"1", true, 2.0, -2.0, 4.0, 1},
+        {L"-2", L"2", L"1.0000000000000002e-14", L"60000", true, -2.0, 2.0, 1.0000000000000002e-14, 60000},
+        {L"2.0000000000000004", L"0", L"1", L"100", false},
+        {L"-2.0000000000000004", L"0", L"1", L"100", false},
+        {L"0", L"2.0000000000000004", L"1", L"100", false},
+        {L"0", L"-2.0000000000000004", L"1", L"100", false},
+        {L"0", L"0", L"4.000000000000001", L"100", false},
+        {L"0", L"0", L"1e-14", L"100", false},
+        {L"0", L"0", L"0.00000000000001", L"100", false},
+        {L"0", L"0", L"1", L"0", false},
+        {L"0", L"0", L"1", L"60001", false},
+        {L"nan", L"0", L"1", L"100", false},
+        {L"0", L"-inf", L"1", L"100", false},
+        {L"0", L"0", L"abc", L"100", false},  // no number reads as 0
+        {L"0", L"0", L"1", L"99999999999", false},  // clamped, never wrapped into range
+        // What a user types: words read as 0, Japanese digits and spaces, trailing letters.
+        {L"abc", L"1e-3", L"\u3000 0.5", L"５００", true, 0.0, 0.001, 0.5, 500},
+        {L"-0.25", L"+0.125", L"2", L" 321abc", true, -0.25, 0.125, 2.0, 321},
+    };
+    test_window window;
+    for (const apply_case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "x " << c.x << ", y " << c.y << ", r " << c.r << ", c " << c.c);
+        const view_parameters before{0.125, -0.125, 1.5, 50, 1, 3};
+        show_view(window, before);
+        const modal_log log = use_dialog(window.handle(), {.x = c.x, .y = c.y, .r = c.r, .c = c.c, .figure = 2,
+                                                           .palette = 7, .show_time = BST_CHECKED});
+        ASSERT_EQ(log.dialogs, 1);
+        EXPECT_FALSE(log.timed_out);
+        if (!c.applied) {
+            // Nothing changes: not the numbers, nor the lists or the report chosen with them.
+            EXPECT_TRUE(log.reports.empty());
+            EXPECT_FALSE(window.fractal.show_time);
+            const view_parameters now = view_of(window.fractal);
+            EXPECT_EQ(now.center_x, before.center_x);
+            EXPECT_EQ(now.radius, before.radius);
+            EXPECT_EQ(now.max_iterations, before.max_iterations);
+            EXPECT_EQ(now.figure_index, before.figure_index);
+            EXPECT_EQ(now.palette_index, before.palette_index);
+            continue;
+        }
+        EXPECT_EQ(window.fractal.center_x, c.center_x);
+        EXPECT_EQ(window.fractal.center_y, c.center_y);
+        EXPECT_EQ(window.fractal.radius, c.radius);
+        EXPECT_EQ(window.fractal.max_iterations, c.iterations);
+        EXPECT_EQ(window.fractal.figure_index, 2);
+        EXPECT_EQ(window.fractal.palette_index, 7);
+        EXPECT_TRUE(window.fractal.show_time);
+        EXPECT_EQ(log.reports.size(), 1u);
+        EXPECT_TRUE(bitmap_of(window.fractal) == render_view(view_of(window.fractal)));
+        window.fractal.show_time = false;
+    }
+}
+
+// OK without an edit re-reads the 14-decimal texts: the deepest wheel zoom
+// shows as the refused bound, one notch out as 3e-14.
+TEST(Dialog, UnchangedTextsAreReadBackAsShown)
+{
+    test_window window;
+    show_view(window, {0.1234567890123456, 0.0, std::ldexp(1.0, -46), 100, 0, 0});
+    use_dialog(window.handle(), {});
+    EXPECT_EQ(window.fractal.radius, std::ldexp(1.0, -46));
+    EXPECT_EQ(window.fractal.center_x, 0.1234567890123456);
+
+    show_view(window, {0.1234567890123456, 0.0, std::ldexp(1.0, -45), 100, 0, 0});
+    use_dialog(window.handle(), {.end = dialog_end::enter_key});
+    EXPECT_EQ(window.fractal.radius, 3e-14);
+    EXPECT_EQ(window.fractal.center_x, 0.12345678901235);
+}
+
+TEST(Dialog, EndsAsEachControlSays)
+{
+    test_window window;
+    HWND hwnd = window.handle();
+    const dialog_answer change{.x = L"1", .palette = 11, .show_time = BST_CHECKED};
+
+    for (const dialog_end end : {dialog_end::cancel_button, dialog_end::close_box, dialog_end::escape_key}) {
+        dialog_answer answer = change;
+        answer.end = end;
+        const modal_log log = use_dialog(hwnd, answer);
+        EXPECT_EQ(log.dialogs, 1);
+        EXPECT_EQ(log.stayed_open_after_escape, end == dialog_end::escape_key);
+        EXPECT_EQ(window.fractal.center_x, 0.0);
+        EXPECT_EQ(window.fractal.palette_index, 0);
+        EXPECT_TRUE(log.reports.empty());
+        EXPECT_FALSE(log.timed_out);
+    }
+
+    // Only another palette: the geometry is the same, the image is recomputed.
+    modal_log log = use_dialog(hwnd, {.palette = 11, .end = dialog_end::enter_key});
+    EXPECT_EQ(window.fractal.palette_index, 11);
+    EXPECT_TRUE(bitmap_of(window.fractal) == render_view({0.0, 0.0, 2.0, 1000, 0, 11}));
+    UpdateWindow(hwnd);
+    EXPECT_TRUE(window_pixels(hwnd) == bitmap_of(window.fractal));
+
+    // Lists that report no selection keep the old figure and palette.
+    log = use_dialog(hwnd, {.x = L"0.5", .figure = NO_SELECTION, .palette = NO_SELECTION});
+    EXPECT_EQ(window.fractal.center_x, 0.5);
+    EXPECT_EQ(window.fractal.figure_index, 0);
+    EXPECT_EQ(window.fractal.palette_index, 11);
+}
+
+// The report shows once per computation while it is on, owned by the main
+// window, and never while it is off.
+TEST(Dialog, TimeReportFollowsEveryComputationOnlyWhileOn)
+{
+    test_window window;
+    HWND hwnd = window.handle();
+    modal_log log = use_dialog(hwnd, {.show_time = BST_CHECKED});
+    ASSERT_EQ(log.reports.size(), 1u);
+    EXPECT_TRUE(std::regex_match(log.reports[0], std::wregex(L"[0-9]+ミリ秒"))) << log.reports[0].size();
+    EXPECT_EQ(log.report_owners[0], hwnd);
+
+    log = run_gesture([&] {
+        wheel(hwnd, 120);
+        press(hwnd, 10, 10);
+        release(hwnd, 20, 20);
+    });
+    EXPECT_EQ(log.reports.size(), 2u);
+
+    log = use_dialog(hwnd, {.show_time = BST_UNCHECKED});
+    EXPECT_TRUE(log.reports.empty());
+    log = run_gesture([&] {
+        wheel(hwnd, -120);
+        press(hwnd, 10, 10);
+        release(hwnd, 20, 20);
+    });
+    EXPECT_TRUE(log.reports.empty());
+    EXPECT_FALSE(window.fractal.show_time);
+}
+
+}  // namespace
