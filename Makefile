@@ -3,7 +3,7 @@
 
 NATIVE_PACKAGES := make cmake ninja-build g++ python3 libgtest-dev googletest libstb-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb \
-                    imagemagick fonts-vlgothic fonts-wine
+                    imagemagick xdotool fonts-vlgothic fonts-wine
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
@@ -22,7 +22,7 @@ fuzz:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(FUZZ_PACKAGES)
 	@scripts/fuzz.sh
 
-# 1000 random gestures against the real program under Wine.
+# 20000 random gestures against the program's window under Wine, checked against a model.
 soak:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
 	@scripts/soak.sh
