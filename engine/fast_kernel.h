@@ -48,14 +48,15 @@ inline constexpr std::int64_t NO_EVENT = std::numeric_limits<std::int64_t>::max(
 inline constexpr double NOT_A_POINT = std::numeric_limits<double>::quiet_NaN();
 
 // The pixels of worker k: every row from the bottom, and in each the columns
-// k, k + WORKER_COUNT, k + 2 WORKER_COUNT, ...
+// k, k + workers, k + 2 workers, ... of the layout.
 class pixel_stream {
 public:
-    pixel_stream(const CFractal& fractal, int k) : fractal_(fractal), first_x_(k), x_(k)
+    pixel_stream(const CFractal& fractal, const render_layout& layout, int k)
+        : fractal_(fractal), layout_(layout), first_x_(k), x_(k)
     {
         row_ = fractal.width > k ? 0 : fractal.height;
         if (row_ < fractal.height)
-            im_ = row_im(fractal, row_);
+            im_ = row_im(fractal, layout, row_);
     }
 
     // The next pixel and its c; false when the worker has no more.
@@ -65,20 +66,21 @@ public:
             return false;
         x = x_;
         i = row_;
-        re = column_re(fractal_, x_);
+        re = column_re(fractal_, layout_, x_);
         im = im_;
-        x_ += WORKER_COUNT;
+        x_ += layout_.workers;
         if (x_ >= fractal_.width) {
             x_ = first_x_;
             ++row_;
             if (row_ < fractal_.height)
-                im_ = row_im(fractal_, row_);
+                im_ = row_im(fractal_, layout_, row_);
         }
         return true;
     }
 
 private:
     const CFractal& fractal_;
+    const render_layout& layout_;
     std::int32_t first_x_;
     std::int32_t x_;
     std::int32_t row_;
@@ -255,15 +257,15 @@ inline void save_point(lane_group<N>& g, int l)
     std::memcpy(&g.sx[l], &r, sizeof r);
 }
 
-// Computes every pixel of worker k with exponent P and hands its count to sink.
+// Computes every pixel of worker k of the layout with exponent P and hands its count to sink.
 template <class L, int P, class Sink>
-KERNEL_FUNCTION void run_worker(const CFractal& fractal, int k, Sink& sink)
+KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& layout, int k, Sink& sink)
 {
     constexpr int W = L::width;
     constexpr int N = L::vectors * W;
     static_assert(N <= 32, "one bit per lane");
     const std::int32_t limit = fractal.max_iterations;
-    pixel_stream pixels(fractal, k);
+    pixel_stream pixels(fractal, layout, k);
     if (limit <= 0) {
         std::int32_t x;
         std::int32_t i;
@@ -351,17 +353,17 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, int k, Sink& sink)
 
 // Runs worker k with the kernel of the view's exponent.
 template <class L, class Sink>
-KERNEL_FUNCTION void run_worker_for_figure(const CFractal& fractal, int k, Sink& sink)
+KERNEL_FUNCTION void run_worker_for_figure(const CFractal& fractal, const render_layout& layout, int k, Sink& sink)
 {
     switch (fractal.figure_index) {
     case 0:
-        run_worker<L, 2>(fractal, k, sink);
+        run_worker<L, 2>(fractal, layout, k, sink);
         break;
     case 1:
-        run_worker<L, 3>(fractal, k, sink);
+        run_worker<L, 3>(fractal, layout, k, sink);
         break;
     default:
-        run_worker<L, 4>(fractal, k, sink);
+        run_worker<L, 4>(fractal, layout, k, sink);
         break;
     }
 }

@@ -100,15 +100,15 @@ void compute_counts(const CFractal& fractal, render_path path, std::int32_t* cou
     }
 }
 
-bool render_columns_fast(const CFractal& fractal, int k)
+bool render_columns_fast(const CFractal& fractal, const render_layout& layout, int k)
 {
     switch (active_render_path()) {
 #if defined(__x86_64__)
     case render_path::avx2:
-        render_columns_avx2(fractal, k);
+        render_columns_avx2(fractal, layout, k);
         return true;
     case render_path::sse2:
-        render_columns_sse2(fractal, k);
+        render_columns_sse2(fractal, layout, k);
         return true;
 #endif
     default:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "fractal.h"
+#include "renderer.h"
 
 #include <cstdint>
 
@@ -33,4 +34,4 @@ void compute_counts(const CFractal& fractal, render_path path, std::int32_t* cou
 
 // Renders the columns of worker k as render_columns does, on the active
 // vector path; false, with nothing drawn, when the scalar path is active.
-bool render_columns_fast(const CFractal& fractal, int k);
+bool render_columns_fast(const CFractal& fractal, const render_layout& layout, int k);

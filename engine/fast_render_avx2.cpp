@@ -56,16 +56,16 @@ struct avx2_lanes {
 
 }  // namespace
 
-void render_columns_avx2(const CFractal& fractal, int k)
+void render_columns_avx2(const CFractal& fractal, const render_layout& layout, int k)
 {
     colour_sink sink{fractal};
-    run_worker_for_figure<avx2_lanes>(fractal, k, sink);
+    run_worker_for_figure<avx2_lanes>(fractal, layout, k, sink);
 }
 
 void count_columns_avx2(const CFractal& fractal, int k, std::int32_t* counts)
 {
     count_sink sink{counts, fractal.width};
-    run_worker_for_figure<avx2_lanes>(fractal, k, sink);
+    run_worker_for_figure<avx2_lanes>(fractal, viewer_layout(fractal), k, sink);
 }
 
 #endif

@@ -21,51 +21,85 @@ void put_pixel(const CFractal& fractal, std::int32_t x, std::int32_t i, std::int
     }
 }
 
-void render_columns(const CFractal& fractal, int k)
+void render_columns(const CFractal& fractal, const render_layout& layout, int k)
 {
     assert(fractal.pixels != nullptr);
     assert(fractal.figure_index >= 0 && fractal.figure_index < FIGURE_COUNT);
     assert(fractal.palette_index >= 0 && fractal.palette_index < PALETTE_COUNT);
-    if (render_columns_fast(fractal, k))
+    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
+    if (render_columns_fast(fractal, layout, k))
         return;
     // The scalar path: the definition itself.
     const escape_time_function escape_time = figure_functions[fractal.figure_index];
     for (std::int32_t i = 0; i < fractal.height; ++i) {
-        const double im = row_im(fractal, i);
-        for (std::int32_t x = k; x < fractal.width; x += WORKER_COUNT)
-            put_pixel(fractal, x, i, escape_time(column_re(fractal, x), im, fractal.max_iterations));
+        const double im = row_im(fractal, layout, i);
+        for (std::int32_t x = k; x < fractal.width; x += layout.workers)
+            put_pixel(fractal, x, i, escape_time(column_re(fractal, layout, x), im, fractal.max_iterations));
     }
 }
 
-bool start_worker_thread(std::thread& thread, const CFractal& fractal, int k)
+void render_columns(const CFractal& fractal, int k)
+{
+    render_columns(fractal, viewer_layout(fractal), k);
+}
+
+namespace {
+
+// Starts body on the thread; false when the platform refuses one.
+template <class Body>
+bool start_thread(std::thread& thread, Body body)
 {
     // std::thread reports a refused thread only by throwing; this is the one
     // place the program catches anything, and it turns it into a plain result.
     try {
-        thread = std::thread(render_columns, std::cref(fractal), k);
+        thread = std::thread(body);
         return true;
     } catch (const std::system_error&) {
         return false;
     }
 }
 
-std::int32_t compute_image(const CFractal& fractal, worker_starter start)
+// Runs layout.workers workers, each started by start(thread, k), and returns
+// the elapsed milliseconds.
+template <class Start>
+std::int32_t run_workers(const CFractal& fractal, const render_layout& layout, Start start)
 {
     const auto t0 = std::chrono::steady_clock::now();
-    std::thread workers[WORKER_COUNT];
-    bool started[WORKER_COUNT] = {};
-    for (int k = 0; k < WORKER_COUNT; ++k)
-        started[k] = start(workers[k], fractal, k);
+    std::thread workers[MAX_WORKERS];
+    bool started[MAX_WORKERS] = {};
+    for (int k = 0; k < layout.workers; ++k)
+        started[k] = start(workers[k], k);
     // Columns are disjoint, so the calling thread can fill in for a missing
     // worker while the others run.
-    for (int k = 0; k < WORKER_COUNT; ++k) {
+    for (int k = 0; k < layout.workers; ++k) {
         if (!started[k])
-            render_columns(fractal, k);
+            render_columns(fractal, layout, k);
     }
-    for (int k = 0; k < WORKER_COUNT; ++k) {
+    for (int k = 0; k < layout.workers; ++k) {
         if (started[k])
             workers[k].join();
     }
     const auto t1 = std::chrono::steady_clock::now();
     return static_cast<std::int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count());
+}
+
+}  // namespace
+
+bool start_worker_thread(std::thread& thread, const CFractal& fractal, int k)
+{
+    return start_thread(thread, [&fractal, k] { render_columns(fractal, k); });
+}
+
+std::int32_t compute_image(const CFractal& fractal, worker_starter start)
+{
+    return run_workers(fractal, viewer_layout(fractal),
+                       [&](std::thread& thread, int k) { return start(thread, fractal, k); });
+}
+
+std::int32_t compute_image(const CFractal& fractal, const render_layout& layout)
+{
+    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
+    return run_workers(fractal, layout, [&](std::thread& thread, int k) {
+        return start_thread(thread, [&fractal, &layout, k] { render_columns(fractal, layout, k); });
+    });
 }
