@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 // Prints the violated property and stops the process.
 [[noreturn]] __attribute__((format(printf, 1, 2))) inline void fail(const char* format, ...)
@@ -19,35 +20,19 @@
     std::abort();
 }
 
-// A text as a C string literal, cut at 300 characters, for failure messages.
-inline std::string quoted(std::string_view text)
+// A text for failure messages: printable ASCII as it is, any other unit as
+// \x{hex}, cut at 300 units, then its length.
+template <class Char>
+std::string quoted_units(std::basic_string_view<Char> text)
 {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size() && i < 300; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-            out += static_cast<char>(c);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-            out += escaped;
-        }
+        const auto c = static_cast<std::make_unsigned_t<Char>>(text[i]);
+        char escaped[16];
+        std::snprintf(escaped, sizeof escaped, c >= 0x20 && c < 0x7F && c != '"' && c != '\\' ? "%c" : "\\x{%x}", c);
+        out += escaped;
     }
-    if (text.size() > 300)
-        out += "...";
-    return out + "\" (" + std::to_string(text.size()) + " chars)";
+    return out + (text.size() > 300 ? "...\" (" : "\" (") + std::to_string(text.size()) + " units)";
 }
-
-// UTF-16 code units in hexadecimal, cut at 200 units, for failure messages.
-inline std::string quoted(std::u16string_view text)
-{
-    std::string out = "u[";
-    for (std::size_t i = 0; i < text.size() && i < 200; ++i) {
-        char unit[8];
-        std::snprintf(unit, sizeof unit, i == 0 ? "%04x" : " %04x", static_cast<unsigned>(text[i]));
-        out += unit;
-    }
-    if (text.size() > 200)
-        out += " ...";
-    return out + "] (" + std::to_string(text.size()) + " units)";
-}
+inline std::string quoted(std::string_view text) { return quoted_units(text); }
+inline std::string quoted(std::u16string_view text) { return quoted_units(text); }

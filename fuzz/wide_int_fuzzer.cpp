@@ -1,15 +1,8 @@
 // Fuzzes parse_wide_int32 against the C library's strtoll in the "C" locale,
 // clamped to 32 bits, and the dialog's "%d" display of the values it reads.
-#include "fuzz_check.h"
-#include "text_numbers.h"
 #include "wide_text.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
-#include <string>
 
 namespace {
 
@@ -24,22 +17,20 @@ void check_display(std::int32_t value)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // The C function stops at the first NUL, as the parser must.
+    // The C function stops at the first NUL, as the parser must; strtoll
+    // already saturates at the long long range.
     for_each_text(data, size, [](const std::u16string& text, const std::string& ascii) {
         const std::int32_t got = parse_wide_int32(text);
-        // strtoll already saturates at the long long range.
-        const std::int32_t want = static_cast<std::int32_t>(
-            std::clamp<long long>(std::strtoll(ascii.c_str(), nullptr, 10), std::numeric_limits<std::int32_t>::min(),
-                                  std::numeric_limits<std::int32_t>::max()));
+        const auto want = std::clamp<long long>(std::strtoll(ascii.c_str(), nullptr, 10),
+                                                std::numeric_limits<std::int32_t>::min(),
+                                                std::numeric_limits<std::int32_t>::max());
         if (got != want)
-            fail("parse_wide_int32(%s) = %d, clamped strtoll(%s) = %d", quoted(text).c_str(), got,
+            fail("parse_wide_int32(%s) = %d, clamped strtoll(%s) = %lld", quoted(text).c_str(), got,
                  quoted(ascii).c_str(), want);
         check_display(got);
     });
-    if (size >= sizeof(std::int32_t)) {
-        std::int32_t raw;
-        std::memcpy(&raw, data, sizeof raw);
-        check_display(raw);
-    }
+    std::int32_t raw;
+    if (size >= sizeof raw)
+        check_display((std::memcpy(&raw, data, sizeof raw), raw));
     return 0;
 }

@@ -2,56 +2,35 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <array>
+#include <cmath>
+#include <tuple>
 
 namespace {
 
-constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
-constexpr double inf_value = std::numeric_limits<double>::infinity();
-
-struct escape_case {
-    int figure;
-    double re;
-    double im;
-    std::int32_t limit;
-    std::int32_t expected;
-};
-
-// Each row pins one rule of the escape loop for one exponent.
-constexpr escape_case escape_cases[] = {
-    // |c|^2 > 4 escapes before the first step.
-    {0, 2.0, 1.0, 1000, 0}, {1, 2.0, 1.0, 1000, 0}, {2, 2.0, 1.0, 1000, 0},
-    // The origin never escapes.
-    {0, 0.0, 0.0, 1000, 1000}, {1, 0.0, 0.0, 1000, 1000}, {2, 0.0, 0.0, 1000, 1000},
-    // |z|^2 == 4 is not an escape: one step is taken (2 -> 6, 10, 18).
-    {0, 2.0, 0.0, 1000, 1}, {1, 2.0, 0.0, 1000, 1}, {2, 2.0, 0.0, 1000, 1},
-    {0, 0.0, 2.0, 1000, 1}, {1, 0.0, 2.0, 1000, 1}, {2, 0.0, 2.0, 1000, 1},
-    // -2 is a fixed point of z^2 + c only.
-    {0, -2.0, 0.0, 1000, 1000}, {1, -2.0, 0.0, 1000, 1}, {2, -2.0, 0.0, 1000, 1},
-    // A limit of 0 returns 0 whatever the point.
-    {0, 0.0, 0.0, 0, 0}, {1, 0.0, 0.0, 0, 0}, {2, 0.0, 0.0, 0, 0},
-    {0, 5.0, 5.0, 0, 0}, {2, nan_value, 0.0, 0, 0},
-    // Escaping exactly at step == limit reads the same as never escaping.
-    {0, 2.0, 0.0, 1, 1}, {1, 2.0, 0.0, 1, 1}, {2, 2.0, 0.0, 1, 1},
-    // A NaN modulus has not escaped: NaN points run to the limit.
-    {0, nan_value, 0.0, 50, 50}, {1, 0.0, nan_value, 50, 50}, {2, nan_value, nan_value, 50, 50},
-    // Infinities escape at once.
-    {0, inf_value, 0.0, 50, 0}, {1, -inf_value, 0.0, 50, 0}, {2, 0.0, inf_value, 50, 0},
-    // c = i: 0 -> i -> -1 + i -> -i -> -1 + i ... a cycle under z^2 + c.
-    {0, 0.0, 1.0, 60000, 60000},
-    // c = -1 + 0.5i under z^2: escapes after four steps.
-    {0, -1.0, 0.5, 1000, 4},
-    // Just beyond the tip at -2 the modulus already exceeds 4.
-    {0, -2.0000000000000004, 0.0, 1000, 0},
-    // Exponent 3 at c = i/2 and exponent 4 at c = 0.5: counted escapes.
-    {1, 0.0, 0.5, 1000, 1000}, {2, 0.5, 0.0, 1000, 11},
+// Each row pins one rule of the escape loop for every exponent: c, the limit,
+// and the counts of z^2 + c, z^3 + c and z^4 + c.
+constexpr std::tuple<double, double, std::int32_t, std::array<std::int32_t, 3>> escape_cases[] = {
+    {2.0, 1.0, 1000, {0, 0, 0}},  // |c|^2 > 4 escapes before the first step
+    {2.0, 0.0, 1000, {1, 1, 1}},  // |z|^2 == 4 is no escape: one step is taken
+    {-2.0, 0.0, 1000, {1000, 1, 1}},  // a fixed point of z^2 + c only
+    {-2.0000000000000004, 0.0, 1000, {0, 0, 0}},
+    {5.0, 5.0, 0, {0, 0, 0}},  // a limit of 0 returns 0 whatever the point
+    {2.0, 0.0, 1, {1, 1, 1}},  // escaping exactly at the limit reads as never escaping
+    {NAN, 0.0, 50, {50, 50, 50}},  // a NaN modulus has not escaped
+    {-INFINITY, 0.0, 50, {0, 0, 0}},
+    {0.0, 1.0, 60000, {60000, 60000, 2}},  // c = i: a cycle under z^2 + c and z^3 + c
+    {-1.0, 0.5, 1000, {4, 1, 2}},  // counted escapes
+    {0.5, 0.0, 1000, {4, 5, 11}},
 };
 
 TEST(EscapeTime, DefinitionEdgeCases)
 {
-    for (const escape_case& row : escape_cases) {
-        EXPECT_EQ(figure_functions[row.figure](row.re, row.im, row.limit), row.expected)
-            << "figure " << row.figure << " at (" << row.re << ", " << row.im << ") limit " << row.limit;
+    for (const auto& [re, im, limit, expected] : escape_cases) {
+        for (int figure = 0; figure < 3; ++figure) {
+            EXPECT_EQ(figure_functions[figure](re, im, limit), expected[figure])
+                << "figure " << figure << " at (" << re << ", " << im << ") limit " << limit;
+        }
     }
 }
 
