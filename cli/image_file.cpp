@@ -67,7 +67,10 @@ std::FILE* create_new(const std::filesystem::path& path)
 std::vector<std::uint8_t> encode_bmp(const std::uint8_t* pixels, int width, int height)
 {
     constexpr std::uint32_t headers = 14 + 40;
-    const std::uint32_t image_size = static_cast<std::uint32_t>(width) * 3 * static_cast<std::uint32_t>(height);
+    // The format pads every row to a multiple of 4 bytes; the buffer packs them.
+    const std::size_t row = static_cast<std::size_t>(width) * 3;
+    const std::size_t padded_row = (row + 3) & ~std::size_t{3};
+    const std::uint32_t image_size = static_cast<std::uint32_t>(padded_row * static_cast<std::size_t>(height));
     std::vector<std::uint8_t> out;
     out.reserve(headers + image_size);
     out.push_back('B');
@@ -86,7 +89,11 @@ std::vector<std::uint8_t> encode_bmp(const std::uint8_t* pixels, int width, int 
     put_le(out, 0, 4);
     put_le(out, 0, 4);
     put_le(out, 0, 4);
-    out.insert(out.end(), pixels, pixels + image_size);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* source = pixels + row * static_cast<std::size_t>(y);
+        out.insert(out.end(), source, source + row);
+        out.insert(out.end(), padded_row - row, 0);
+    }
     return out;
 }
 
@@ -106,6 +113,35 @@ std::vector<std::uint8_t> encode_png(const std::uint8_t* pixels, int width, int 
     std::vector<std::uint8_t> out;
     stbi_write_png_to_func(append_bytes, &out, width, height, 3, rgb.data(), static_cast<int>(row));
     return out;
+}
+
+bool read_file(const std::filesystem::path& path, std::size_t limit, std::vector<std::uint8_t>& bytes)
+{
+#ifdef _WIN32
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+    if (!file)
+        return false;
+    bytes.clear();
+    std::uint8_t block[65536];
+    std::size_t got = 0;
+    while (bytes.size() <= limit && (got = std::fread(block, 1, sizeof block, file)) > 0)
+        bytes.insert(bytes.end(), block, block + got);
+    const bool whole = !std::ferror(file) && bytes.size() <= limit;
+    std::fclose(file);
+    return whole;
+}
+
+bool write_raw(std::FILE* file, const std::uint8_t* pixels, int width, int height)
+{
+    const std::size_t row = static_cast<std::size_t>(width) * 3;
+    for (int y = height - 1; y >= 0; --y) {
+        if (std::fwrite(pixels + row * static_cast<std::size_t>(y), 1, row, file) != row)
+            return false;
+    }
+    return std::fflush(file) == 0;
 }
 
 staged_file::staged_file(std::filesystem::path destination) : destination_(std::move(destination)) {}

@@ -1,4 +1,4 @@
-// Encodes the 640 x 640 image buffer as a file and writes it safely.
+// Encodes the image buffer as a file and writes it safely.
 #pragma once
 
 #include <cstdint>
@@ -6,12 +6,19 @@
 #include <filesystem>
 #include <vector>
 
-// A 24-bit bottom-up BMP whose pixel array is the buffer byte for byte
-// (rows of width * 3 bytes, which must be a multiple of 4).
+// A 24-bit bottom-up BMP whose pixel array is the buffer's rows, each padded
+// to a multiple of 4 bytes (so byte for byte the buffer when width * 3 is).
 std::vector<std::uint8_t> encode_bmp(const std::uint8_t* pixels, int width, int height);
 
 // A PNG, top row first, in red-green-blue order.
 std::vector<std::uint8_t> encode_png(const std::uint8_t* pixels, int width, int height);
+
+// Reads a whole file of at most limit bytes; false when it cannot be read
+// or is longer.
+bool read_file(const std::filesystem::path& path, std::size_t limit, std::vector<std::uint8_t>& bytes);
+
+// Writes the buffer's rows top first, blue-green-red, with no header.
+bool write_raw(std::FILE* file, const std::uint8_t* pixels, int width, int height);
 
 // A file being written beside its destination, renamed into place only
 // when every byte is written, so no reader ever sees a half-written image.

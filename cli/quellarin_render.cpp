@@ -1,21 +1,33 @@
-// quellarin-render: renders one view with the viewer's own engine into a
-// BMP or PNG file, for checking images and timing the renderer.
+// quellarin-render: renders views with the viewer's own engine into BMP or
+// PNG files, or raw frames on standard output: single images of any size,
+// and zoom movies whose frames can be rendered apart, in any order.
 #include "image_file.h"
+#include "png_view.h"
+#include "progress_line.h"
 #include "render_options.h"
+#include "version.h"
 
 #include "fast_render.h"
 #include "fractal.h"
 #include "renderer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -42,11 +54,28 @@ bool choose_render_path(std::string& message)
     return false;
 }
 
+// Reads the view stored in the PNG file at path into options.
+bool load_view(const std::filesystem::path& path, const char* given, render_options& options, std::string& message)
+{
+    // No PNG of the largest image is longer than its raw pixels and a little.
+    constexpr std::size_t LONGEST_PNG = MAX_PIXEL_BYTES + (std::size_t{64} << 20);
+    std::vector<std::uint8_t> bytes;
+    std::string text;
+    std::string why = "it cannot be read, or is too long";
+    if (!read_file(path, LONGEST_PNG, bytes) || !read_view_text(bytes.data(), bytes.size(), text, why) ||
+        !parse_view_text(text, options, why)) {
+        message = "quellarin-render: --from '" + printable(given) + "' cannot be used: " + why;
+        return false;
+    }
+    return true;
+}
+
 // Reads the command line; false, with the exit code, when there is nothing to render.
-bool read_command_line(int argc, const char* const* argv, render_options& options, int& code)
+bool read_command_line(int argc, const char* const* argv, const view_loader& load, render_options& options,
+                       int& code)
 {
     std::string message;
-    switch (parse_render_options(argc, argv, options, message)) {
+    switch (parse_render_options(argc, argv, options, message, load)) {
     case parse_outcome::help:
         std::fputs(RENDER_USAGE, stdout);
         code = 0;
@@ -66,46 +95,79 @@ bool read_command_line(int argc, const char* const* argv, render_options& option
     return true;
 }
 
-int refuse_output(const render_options& options)
+int refuse_output(const std::string& name)
 {
     std::fprintf(stderr,
                  "quellarin-render: --output '%s' cannot be written: a writable file name ending in .bmp or .png\n",
-                 printable(options.output).c_str());
+                 printable(name).c_str());
     return 2;
 }
 
-// Renders the view, prints the times and writes the file at path.
-int render(const render_options& options, const std::filesystem::path& path)
+// As many workers as the machine has hardware threads, and at least the viewer's eight.
+int default_workers()
 {
-    // Claim the output before rendering, so a bad path fails at once.
-    staged_file output(path);
-    if (!output.open())
-        return refuse_output(options);
+    const int threads = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(threads, WORKER_COUNT, MAX_WORKERS);
+}
 
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(IMAGE_WIDTH) * IMAGE_HEIGHT * 3);
+// Renders the frames of the options (one for a still image), prints the
+// times and writes each file; single_path names a still image's file.
+int render(const render_options& options, const std::filesystem::path& single_path)
+{
+    const bool movie = options.frames > 1;
+    // With raw frames standard output carries only pixels, so the times go elsewhere.
+    std::FILE* const report = options.raw ? stderr : stdout;
+#ifdef _WIN32
+    if (options.raw)
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(options.width) * options.height * 3);
     CFractal fractal;
-    set_default_view(fractal);
     fractal.pixels = pixels.data();
-    set_view(fractal, {options.center_x, options.center_y, options.radius, options.iterations, options.figure,
-                       options.palette});
+    fractal.width = options.width;
+    fractal.height = options.height;
+    // Equal scales: the shorter side spans twice the radius.
+    const std::int32_t scale = std::min(options.width, options.height);
+    const render_layout layout = {scale, scale, options.workers > 0 ? options.workers : default_workers()};
+    progress_line progress(!options.quiet && isatty(fileno(stderr)), options.last_frame - options.first_frame + 1);
 
-    for (int r = 0; r < options.repeat; ++r) {
-        const std::int32_t elapsed = compute_image(fractal);
-        std::printf("%d ms\n", static_cast<int>(elapsed));
-        std::fflush(stdout);
+    for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
+        render_options view = options;
+        view.radius = movie ? frame_radius(options, k) : options.radius;
+        const std::string name = movie && !options.raw ? frame_name(options.pattern, k) : options.output;
+        // Claim the output before rendering, so a bad path fails at once.
+        staged_file output(movie ? std::filesystem::path(std::u8string(name.begin(), name.end())) : single_path);
+        if (!options.raw && !output.open())
+            return refuse_output(name);
+        set_view(fractal, {view.center_x, view.center_y, view.radius, view.iterations, view.figure, view.palette});
+        for (int r = 0; r < options.repeat; ++r) {
+            const std::int32_t elapsed = compute_image(fractal, layout);
+            std::fprintf(report, "%d ms\n", static_cast<int>(elapsed));
+            std::fflush(report);
+        }
+        if (options.raw) {
+            if (!write_raw(stdout, fractal.pixels, fractal.width, fractal.height)) {
+                std::fputs("quellarin-render: standard output cannot be written\n", stderr);
+                return 2;
+            }
+        } else {
+            const std::vector<std::uint8_t> bytes =
+                options.png ? with_view_text(encode_png(fractal.pixels, fractal.width, fractal.height),
+                                             format_view_text(view, QUELLARIN_VERSION_TEXT))
+                            : encode_bmp(fractal.pixels, fractal.width, fractal.height);
+            if (!output.commit(bytes))
+                return refuse_output(name);
+        }
+        progress.frame_done();
     }
-
-    const std::vector<std::uint8_t> bytes = options.png
-                                                ? encode_png(fractal.pixels, fractal.width, fractal.height)
-                                                : encode_bmp(fractal.pixels, fractal.width, fractal.height);
-    return output.commit(bytes) ? 0 : refuse_output(options);
+    return 0;
 }
 
 }  // namespace
 
 #ifdef _WIN32
 // The command line arrives as UTF-16 (wmain, -municode). The options are
-// read from its UTF-8 form, but the file is named by the UTF-16 text itself,
+// read from its UTF-8 form, but files are named by the UTF-16 text itself,
 // so every name Windows can hold reaches the file calls unchanged.
 int wmain(int argc, wchar_t** wide_argv)
 {
@@ -123,7 +185,10 @@ int wmain(int argc, wchar_t** wide_argv)
 
     render_options options;
     int code = 0;
-    if (!read_command_line(argc, argv.data(), options, code))
+    const view_loader load = [&](int a, render_options& into, std::string& message) {
+        return load_view(std::filesystem::path(wide_argv[a]), argv[a], into, message);
+    };
+    if (!read_command_line(argc, argv.data(), load, options, code))
         return code;
     return render(options, std::filesystem::path(wide_argv[options.output_argument]));
 }
@@ -132,7 +197,10 @@ int main(int argc, char** argv)
 {
     render_options options;
     int code = 0;
-    if (!read_command_line(argc, argv, options, code))
+    const view_loader load = [&](int a, render_options& into, std::string& message) {
+        return load_view(std::filesystem::path(argv[a]), argv[a], into, message);
+    };
+    if (!read_command_line(argc, argv, load, options, code))
         return code;
     return render(options, std::filesystem::path(argv[options.output_argument]));
 }

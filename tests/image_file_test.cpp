@@ -1,4 +1,5 @@
 #include "image_file.h"
+#include "png_view.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,38 @@ TEST(ImageFile, BmpIsTheBufferBehindItsHeaders)
         EXPECT_EQ(bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | static_cast<std::uint32_t>(bmp[at + 3]) << 24, value)
             << "at " << at;
     EXPECT_TRUE(std::equal(std::begin(pixels), std::end(pixels), bmp.begin() + 54));
+}
+
+// A row of 5 pixels is 15 bytes, padded to 16 in the file.
+TEST(ImageFile, BmpRowsArePaddedToFourBytes)
+{
+    const std::vector<std::uint8_t> bmp = encode_bmp(pixels, 5, 2);
+    ASSERT_EQ(bmp.size(), 54u + 32);
+    EXPECT_EQ(bmp[2] | bmp[34] << 8, 86 | 32 << 8);  // file and pixel sizes
+    for (int b = 0; b < 32; ++b)
+        EXPECT_EQ(bmp[54 + b], b % 16 == 15 ? 0 : pixels[b / 16 * 15 + b % 16]) << "byte " << b;
+}
+
+// The view's chunk reads back from the file; a file cut short anywhere, or
+// with any byte of a chunk changed, is refused, as is one with no view.
+TEST(ImageFile, ViewTextReadsBackFromSoundFilesOnly)
+{
+    const std::vector<std::uint8_t> plain = encode_png(pixels, 4, 3);
+    const std::vector<std::uint8_t> png = with_view_text(plain, "radius=2\nsize=4x3");
+    std::string text, message;
+    ASSERT_TRUE(read_view_text(png.data(), png.size(), text, message)) << message;
+    EXPECT_EQ(text, "radius=2\nsize=4x3");
+    EXPECT_FALSE(read_view_text(plain.data(), plain.size(), text, message));
+    EXPECT_NE(message.find("no view"), std::string::npos);
+    for (std::size_t size = 0; size < png.size(); ++size)
+        EXPECT_FALSE(read_view_text(png.data(), size, text, message)) << "cut at " << size;
+    for (std::size_t at = 0; at < png.size(); ++at) {
+        std::vector<std::uint8_t> changed = png;
+        changed[at] ^= 0x20;
+        EXPECT_FALSE(read_view_text(changed.data(), changed.size(), text, message)) << "byte " << at;
+    }
+    const std::vector<std::uint8_t> twice = with_view_text(png, "x");
+    EXPECT_FALSE(read_view_text(twice.data(), twice.size(), text, message));
 }
 
 TEST(ImageFile, PngDecodesToTheSamePixels)

@@ -1,8 +1,10 @@
 #!/bin/bash
 # quellarin-render as a user runs it, natively or (a .exe) under Wine in one
 # private prefix: views whose files must be the native build's byte for byte
-# on every render path the processor has, names outside ASCII, an existing
-# file replaced, refused input, and never a file left beside the image.
+# on every render path the processor has and for any number of workers,
+# posters whose middle is the square view, zoom movies split any way, views
+# read back from PNG files, names outside ASCII, an existing file replaced,
+# refused input, and never a file left beside the image.
 # usage: render_cli_test.sh RENDERER
 set -u
 renderer=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -19,8 +21,8 @@ cd "$work" || exit 1
 passed=0 failed=0
 # usage: verdict WHAT PROBLEM   (an empty PROBLEM passes)
 verdict() { if [ -z "$2" ]; then passed=$((passed + 1)); else echo "FAIL: $1: $2"; failed=$((failed + 1)); fi; }
-# Files other than the captured output: a staging file left behind, or a refused output written.
-leftovers() { find . -type f ! -name out ! -name err | tr '\n' ' '; }
+# Files other than the captured output and inputs (*.in): a staging file left behind, or a refused output written.
+leftovers() { find . -type f ! -name out ! -name err ! -name '*.in' | tr '\n' ' '; }
 
 # usage: expect_image SUM FILE ARGS...: rendering ARGS into FILE exits 0,
 # prints one timing line per render and leaves only FILE, of that SHA-256.
@@ -32,6 +34,7 @@ expect_image() {
     local code=$?
     if [ "$code" -ne 0 ]; then problem="exit $code: $(cat err)"
     elif [ "$(tr -d '\r' <out | grep -cx '[0-9][0-9]* ms')" != "$renders" ] || [ "$(wc -l <out)" != "$renders" ]; then problem="timing lines $(cat out)"
+    elif [ -s err ]; then problem="stderr: $(cat err)"
     elif [ "$(sha256sum <"$file" | cut -c1-64)" != "$sum" ]; then problem="not the native build's image"
     elif rm -f -- "$file" && [ -n "$(leftovers)" ]; then problem="left $(leftovers)"; fi
     verdict "$* --output $file" "$problem"
@@ -53,7 +56,8 @@ expect_refused() {
 views='d5ecbaf17daeaae1cf9987f82d4d648834c5e2a5f0d1ad785c7627df01de8ff0|--iterations 200
 ac433e5f71b58038d79c36c718e828059225e94d29cbc73c7123df559a827b94|--center-x -0.743643887037151 --center-y 0.131825904205330 --radius 0.0005 --iterations 2000 --palette 7
 edca39e402c2578e91919039cfaf3c316f33e2f8069b83af95e1341c9506025f|--figure 1 --iterations 300 --palette 3
-d4b340ecdb7e1574132c56eb2a2c51efa23fa9995b9a3d63465e95874ed99ae0|--figure 2 --center-x 0.5 --center-y 0.5 --radius 0.4 --iterations 300 --palette 14'
+d4b340ecdb7e1574132c56eb2a2c51efa23fa9995b9a3d63465e95874ed99ae0|--figure 2 --center-x 0.5 --center-y 0.5 --radius 0.4 --iterations 300 --palette 14
+0239b0ebf9a89bf4f6f6c2c79098256199f25c26bc71e58e4626078c96c54fb0|--size 203x117 --center-x -0.75 --radius 0.3 --iterations 500 --palette 5 --workers 3'
 paths="scalar sse2"
 grep -qw avx2 /proc/cpuinfo && paths="$paths avx2"
 while IFS='|' read -r sum args; do
@@ -63,11 +67,68 @@ done <<<"$views"
 start=${views%%|*}
 echo old >view.bmp
 for name in view.bmp 日本語の画像.bmp €.bmp; do expect_image "$start" "$name" --iterations 200; done
-expect_image e64b727bd708b3f59095eae13777718f49926cfac5251f908a3deed5042f6f32 two.png --repeat 2 --iterations 50 --palette 9
+expect_image "$start" sized.bmp --iterations 200 --size 640x640
+# The poster (its rows padded to 612 bytes) whatever the number of workers.
+poster=$(tail -1 <<<"$views")
+# shellcheck disable=SC2086
+for workers in 1 8 1024; do expect_image "${poster%%|*}" "w$workers.bmp" ${poster#*|} --workers "$workers"; done
+expect_image 81e83111fae0b158bb4c4703483b6e3391ef775118f136ca0e0c9b8afd2c0067 two.png --repeat 2 --iterations 50 --palette 9
 # Windows limits a path to 260 characters, and this folder's name is long already.
 [ "${renderer%.exe}" = "$renderer" ] && expect_image "$start" "$(printf 'x%.0s' $(seq 246)).bmp" --iterations 200
 
+# usage: same WHAT A B: files A and B are equal.
+same() { verdict "$1" "$(cmp -- "$2" "$3" 2>&1)"; }
+# With equal scales the square view is the middle columns of the wide image
+# and the middle rows of the tall one.
+sq=(--center-x -0.7 --center-y 0.2 --radius 0.6 --iterations 400)
+render "${sq[@]}" --size 128x64 --output wide.bmp >out && render "${sq[@]}" --size 64x128 --output tall.bmp >out &&
+    render "${sq[@]}" --size 64x64 --output square.bmp >out
+verdict "posters around the square view" "$(python3 -c '
+import sys
+wide, tall, square = (open(name, "rb").read()[54:] for name in sys.argv[1:])
+middle = b"".join(wide[384 * i + 96:384 * i + 288] for i in range(64))
+if middle != square or tall[192 * 32:192 * 96] != square:
+    print("not the square view")' wide.bmp tall.bmp square.bmp 2>&1)"
+
+# A zoom movie: the first and last frames are the stills at their radii, frame
+# 3 is the native build's, and frames rendered in parts are the full run's.
+movie=(--center-x -0.75 --center-y 0.1 --zoom-from 1.5 --radius 0.01 --frames 6 --size 48x32 --iterations 300)
+render "${movie[@]}" --output 'full-%02d.bmp' >out 2>err
+verdict "movie" "$( [ "$(grep -c ms out)" = 6 ] && [ ! -s err ] || echo "exit or output: $(cat out err)")"
+verdict "frame 3" "$(sha256sum full-03.bmp | grep -v 927911493041d8c5b883c08d22f9470b86d076307dd9888da997c87d8587f28e)"
+for still in "00 1.5" "05 0.01"; do
+    render "${movie[@]:0:4}" --radius "${still#* }" --size 48x32 --iterations 300 --output still.bmp >out
+    same "frame ${still% *}" "full-${still% *}.bmp" still.bmp
+done
+for range in 0:1 2:4 5:5; do render "${movie[@]}" --frame-range "$range" --output 'part-%02d.bmp' >out; done
+for k in 00 01 02 03 04 05; do same "frame $k in parts" "full-$k.bmp" "part-$k.bmp"; done
+# Raw frames, W x H x 3 bytes each; the times on standard error.
+render "${movie[@]}" --output - >raw 2>err
+verdict "raw frames" "$( [ "$(wc -c <raw)" = $((48 * 32 * 3 * 6)) ] && [ "$(grep -c ms err)" = 6 ] || echo "$(wc -c <raw) bytes, $(cat err)")"
+rm -f full-* part-* raw still.bmp wide.bmp tall.bmp square.bmp
+
+# A PNG's view renders again; options before --from yield to it, those after override it.
+view=(--center-x -0.743643887037151 --center-y 0.131825904205330 --radius 0.0005 --figure 1 --palette 7 --size 40x24)
+render "${view[@]}" --output view.png >out && render --palette 2 --from view.png --output again.png >out
+same "--from" view.png again.png
+render "${view[@]}" --iterations 99 --output want.bmp >out && render --from view.png --iterations 99 --output got.bmp >out
+same "--from, then --iterations" want.bmp got.bmp
+head -c 100 view.png >cut.in && mv want.bmp bmp.in && rm -f view.png again.png got.bmp
+expect_refused "--from 'cut.in' cannot be used: it is cut short" --from cut.in --output a.bmp
+expect_refused "--from 'bmp.in' cannot be used: it is not a PNG" --from bmp.in --output a.bmp
+expect_refused "--from 'none.png' cannot be used" --from none.png --output a.bmp
+rm -f ./*.in
+
+# Progress only on a terminal (script gives one), and not with --quiet.
+if [ "${renderer%.exe}" = "$renderer" ] && command -v script >/dev/null; then
+    on_tty() { script -qec "'$renderer' --zoom-from 1 --frames 3 --size 16x16 --output p%d.bmp $* >/dev/null" /dev/null; }
+    verdict "progress" "$(on_tty | grep -q 'frames 3 of 3' || echo none)$(on_tty --quiet | grep -q . && echo 'shown with --quiet')"
+    rm -f p?.bmp
+fi
+
 expect_refused "--radius '5'" --radius 5 --output a.bmp
+expect_refused "--size '16385x16'" --size 16385x16 --output a.bmp
+expect_refused "one %d or %0Nd field" --zoom-from 1 --frames 3 --output 'a%d%d.bmp'
 expect_refused "--output 'no?such/a.bmp' cannot" --output "no
 such/a.bmp"
 # The rename onto a folder fails after the staging file is written.
