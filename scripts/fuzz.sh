@@ -19,6 +19,7 @@ targets=(
     "wide_double_fuzzer 1024"
     "wide_int_fuzzer 256"
     "render_options_fuzzer 512"
+    "png_view_fuzzer 4096"
 )
 
 case $seconds in

@@ -1,0 +1,31 @@
+// Fuzzes the reader behind --from with whole files: a view it accepts is in
+// range, and reads back bit for bit from the text this program would store;
+// a refusal is one line and changes nothing.
+#include "fuzz_check.h"
+#include "png_view.h"
+#include "render_options.h"
+
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::string text;
+    std::string message;
+    render_options options;
+    if (!read_view_text(data, size, text, message) || !parse_view_text(text, options, message)) {
+        if (message.find_first_of("\r\n") != std::string::npos)
+            fail("refusal %s is not one line", quoted(message).c_str());
+        return 0;
+    }
+    if (!(options.radius > 1e-14 && options.radius <= 4.0) || options.iterations < 1 || options.iterations > 60000 ||
+        options.figure < 0 || options.figure > 2 || options.palette < 0 || options.palette > 14 ||
+        options.width < 16 || options.width > 16384 || options.height < 16 || options.height > 16384)
+        fail("accepted a view out of range from %s", quoted(text).c_str());
+    render_options back;
+    if (!parse_view_text(format_view_text(options, "x"), back, message) ||
+        std::memcmp(&back.center_x, &options.center_x, sizeof(double)) != 0 ||
+        std::memcmp(&back.center_y, &options.center_y, sizeof(double)) != 0 || back.radius != options.radius ||
+        back.iterations != options.iterations || back.width != options.width || back.height != options.height)
+        fail("the view of %s does not read back", quoted(text).c_str());
+    return 0;
+}
