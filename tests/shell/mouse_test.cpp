@@ -44,32 +44,6 @@ TEST(Mouse, DragMovesTheCentreByTheSignedDistanceAndRendersIt)
     }
 }
 
-// The old image follows the pointer on a white ground with a black outline.
-TEST(Mouse, DragPreviewShowsTheOldImageAtTheOffset)
-{
-    test_window window;
-    HWND hwnd = window.handle();
-    const image old = bitmap_of(window.fractal);
-    const int dx = 37;
-    const int dy = -21;
-    press(hwnd, 300, 300);
-    move(hwnd, 300 + dx, 300 + dy);
-    const image shown = window_pixels(hwnd);
-    int wrong = 0;
-    for (int y = 0; y < 640; ++y) {
-        for (int x = 0; x < 640; ++x) {
-            const int sx = x - dx;
-            const int sy = y - dy;
-            const bool inside = sx >= 0 && sx < 640 && sy >= 0 && sy < 640;
-            const bool outline = x == 0 || y == 0 || x == 639 || y == 639;
-            const std::uint32_t expected = inside ? pixel_at(old, sx, sy) : outline ? 0x000000u : 0xFFFFFFu;
-            wrong += pixel_at(shown, x, y) != expected;
-        }
-    }
-    EXPECT_EQ(wrong, 0);
-    release(hwnd, 300, 300);
-}
-
 TEST(Mouse, WheelStepsAreWholeNotchesWithinTheLimits)
 {
     struct wheel_case {
@@ -150,49 +124,61 @@ TEST(Mouse, WheelAndStrayReleasesDoNothingOutsideTheirGesture)
     EXPECT_TRUE(window_pixels(hwnd) == before);
 }
 
-// Forward: the old image doubled about the centre. Back: halved in the middle
-// of a white ground with a black outline.
-TEST(Mouse, ZoomPreviewsStretchTheOldImage)
+// The previews stay on the window until the next paint: a drag shows the
+// old image at the pointer's offset, a notch forward the old image doubled
+// about the centre, a notch back the old image halved in the middle, each on
+// a white ground with a black outline where the image leaves it bare.
+TEST(Mouse, PreviewsShowTheOldImageMovedOrStretched)
 {
     test_window window;
     HWND hwnd = window.handle();
-    // The preview stays on the window until the next paint.
-    image old = bitmap_of(window.fractal);
-    wheel(hwnd, 120);
-    const image forward = window_pixels(hwnd);
-    int wrong = 0;
-    for (int y = 0; y < 640; ++y) {
-        for (int x = 0; x < 640; ++x)
-            wrong += pixel_at(forward, x, y) != pixel_at(old, (x + 320) / 2, (y + 320) / 2);
-    }
-    EXPECT_EQ(wrong, 0) << "zoom-in preview";
-
-    UpdateWindow(hwnd);
-    old = bitmap_of(window.fractal);
-    wheel(hwnd, -120);
-    const image back = window_pixels(hwnd);
-    wrong = 0;
-    int compared = 0;
-    for (int y = 0; y < 640; ++y) {
-        for (int x = 0; x < 640; ++x) {
-            const std::uint32_t shown = pixel_at(back, x, y);
-            if (x < 160 || x >= 480 || y < 160 || y >= 480) {
-                const bool outline = x == 0 || y == 0 || x == 639 || y == 639;
-                wrong += shown != (outline ? 0x000000u : 0xFFFFFFu);
-                continue;
-            }
-            // Shrinking combines each 2 x 2 block; a uniform block keeps its colour
-            // whatever the stretching mode.
-            const int sx = 2 * (x - 160);
-            const int sy = 2 * (y - 160);
-            const std::uint32_t c = pixel_at(old, sx, sy);
-            if (pixel_at(old, sx + 1, sy) == c && pixel_at(old, sx, sy + 1) == c && pixel_at(old, sx + 1, sy + 1) == c) {
-                ++compared;
-                wrong += shown != c;
+    const auto ground = [](int x, int y) -> std::uint32_t {
+        return x == 0 || y == 0 || x == 639 || y == 639 ? 0x000000 : 0xFFFFFF;
+    };
+    const auto inside = [](int x, int y) { return x >= 0 && x < 640 && y >= 0 && y < 640; };
+    // Pixels that differ from the rule; the rule may leave a pixel open.
+    const auto wrong = [&](const image& old, auto rule) {
+        const image shown = window_pixels(hwnd);
+        int count = 0;
+        for (int y = 0; y < 640; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                const std::optional<std::uint32_t> expected = rule(old, x, y);
+                count += expected && *expected != pixel_at(shown, x, y);
             }
         }
-    }
-    EXPECT_EQ(wrong, 0) << "zoom-out preview";
+        UpdateWindow(hwnd);
+        return count;
+    };
+
+    image old = bitmap_of(window.fractal);
+    press(hwnd, 300, 300);
+    move(hwnd, 337, 279);
+    EXPECT_EQ(wrong(old, [&](const image& o, int x, int y) -> std::optional<std::uint32_t> {
+                  return inside(x - 37, y + 21) ? pixel_at(o, x - 37, y + 21) : ground(x, y);
+              }), 0) << "drag";
+    release(hwnd, 300, 300);
+
+    old = bitmap_of(window.fractal);
+    wheel(hwnd, 120);
+    EXPECT_EQ(wrong(old, [](const image& o, int x, int y) -> std::optional<std::uint32_t> {
+                  return pixel_at(o, (x + 320) / 2, (y + 320) / 2);
+              }), 0) << "notch forward";
+
+    // Shrinking combines 2 x 2 blocks; a uniform block keeps its colour
+    // whatever the stretching mode, so only those are compared.
+    old = bitmap_of(window.fractal);
+    wheel(hwnd, -120);
+    int compared = 0;
+    EXPECT_EQ(wrong(old, [&](const image& o, int x, int y) -> std::optional<std::uint32_t> {
+                  if (x < 160 || x >= 480 || y < 160 || y >= 480)
+                      return ground(x, y);
+                  const int sx = 2 * (x - 160), sy = 2 * (y - 160);
+                  const std::uint32_t c = pixel_at(o, sx, sy);
+                  if (pixel_at(o, sx + 1, sy) != c || pixel_at(o, sx, sy + 1) != c || pixel_at(o, sx + 1, sy + 1) != c)
+                      return std::nullopt;
+                  ++compared;
+                  return c;
+              }), 0) << "notch back";
     EXPECT_GT(compared, 320 * 320 / 2);
 }
 

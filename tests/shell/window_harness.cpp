@@ -131,39 +131,22 @@ modal_log unattended_log;
 modal_run unattended{&leave_unattended, &unattended_log};
 UINT_PTR unattended_timer = 0;
 
-std::wstring text_of(HWND window)
+std::wstring control_text(HWND dialog, int id)
 {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
+    wchar_t text[128] = {};
+    GetDlgItemTextW(dialog, id, text, 128);
     return text;
 }
 
-std::wstring control_text(HWND dialog, int id) { return text_of(GetDlgItem(dialog, id)); }
-
-// The visible top-level window of this thread with the caption, or null.
-HWND thread_window(const wchar_t* caption)
+// The visible dialog or message box with the caption, or null.
+HWND modal_window(const wchar_t* caption)
 {
-    struct search {
-        const wchar_t* caption;
-        HWND found;
-    } s{caption, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<search*>(data);
-            if (IsWindowVisible(window) && text_of(window) == s->caption) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    HWND window = FindWindowW(L"#32770", caption);
+    return window && IsWindowVisible(window) ? window : nullptr;
 }
 
 void record_dialog(HWND dialog, shown_dialog& shown)
 {
-    shown.caption = text_of(dialog);
     shown.x = control_text(dialog, IDC_CENTER_X);
     shown.y = control_text(dialog, IDC_CENTER_Y);
     shown.r = control_text(dialog, IDC_RADIUS);
@@ -227,15 +210,15 @@ void CALLBACK on_tick(HWND, UINT, UINT_PTR, DWORD)
         return;
     modal_run& run = *current;
     // The report opens above the dialog: it comes first.
-    if (HWND box = thread_window(REPORT_CAPTION)) {
+    if (HWND box = modal_window(REPORT_CAPTION)) {
         wchar_t text[64] = {};
         GetDlgItemTextW(box, 0xFFFF, text, 64);  // the message's static control
         run.log->reports.push_back(text);
-        run.log->report_owners.push_back(GetWindow(box, GW_OWNER));
+        run.log->report_owner = GetWindow(box, GW_OWNER);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         return;
     }
-    HWND dialog = thread_window(DIALOG_CAPTION);
+    HWND dialog = modal_window(DIALOG_CAPTION);
     if (!dialog)
         return;
     if (dialog != run.dialog) {
@@ -263,14 +246,11 @@ void CALLBACK on_tick(HWND, UINT, UINT_PTR, DWORD)
 
 void watch_unattended(bool on)
 {
-    if (unattended_timer)
-        KillTimer(nullptr, unattended_timer);
-    unattended_timer = 0;
+    KillTimer(nullptr, unattended_timer);
     unattended_log = {};
     unattended = {&leave_unattended, &unattended_log};
     current = on ? &unattended : nullptr;
-    if (on)
-        unattended_timer = SetTimer(nullptr, 0, TICK_MS, on_tick);
+    unattended_timer = on ? SetTimer(nullptr, 0, TICK_MS, on_tick) : 0;
 }
 
 int unattended_modals() { return unattended_log.dialogs + static_cast<int>(unattended_log.reports.size()); }
@@ -281,11 +261,10 @@ modal_log run_gesture(const std::function<void()>& gesture, const dialog_answer&
 {
     modal_log log;
     modal_run run{&answer, &log};
+    // The window's timer answers for this gesture while it runs.
     modal_run* outside = current;
     current = &run;
-    const UINT_PTR timer = SetTimer(nullptr, 0, TICK_MS, on_tick);
     gesture();
-    KillTimer(nullptr, timer);
     current = outside;
     return log;
 }
@@ -310,14 +289,10 @@ unsigned gdi_objects()
     if (!table)
         return 0;
     const unsigned id = GetCurrentProcessId() & 0xFFFF;
-    unsigned all = 0;
-    unsigned owned = 0;
-    for (std::size_t i = 0; i < entries; ++i) {
-        const std::uint8_t* cell = table + i * entry_size;
-        if (cell[14] == 0)
-            continue;
-        ++all;
-        owned += static_cast<unsigned>(cell[8] | cell[9] << 8) == id;
+    unsigned all = 0, owned = 0;
+    for (const std::uint8_t* cell = table; cell < table + entries * entry_size; cell += entry_size) {
+        all += cell[14] != 0;
+        owned += cell[14] != 0 && static_cast<unsigned>(cell[8] | cell[9] << 8) == id;
     }
     // A table shared by every process marks owners; a private one need not.
     return owned ? owned : all;

@@ -62,7 +62,7 @@ struct dialog_answer {
 
 // The dialog as it opened.
 struct shown_dialog {
-    std::wstring caption, x, y, r, c;
+    std::wstring x, y, r, c;
     LRESULT figure = -1;
     LRESULT palette = -1;
     int figure_count = 0;
@@ -79,7 +79,7 @@ struct modal_log {
     shown_dialog shown;
     bool stayed_open_after_escape = false;
     std::vector<std::wstring> reports;  // the time reports' texts, in order
-    std::vector<HWND> report_owners;
+    HWND report_owner = nullptr;
     bool timed_out = false;  // a modal window outlived its few seconds and was closed by force
 };
 
