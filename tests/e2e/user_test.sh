@@ -41,8 +41,8 @@ expect_view start
 
 timeout 20 "$wine" "$build/shell/quellarin.exe"
 verdict $? "a second start did not end at once with 0"
-kill -0 "$viewer"
-verdict $? "the first instance ended"
+[ "$(shot count)" = 1 ] && kill -0 "$viewer"
+verdict $? "not the one window of the first instance"
 
 # 160 px right and 80 px up: the centre moves left and down.
 xdotool mousemove $(at 300 300) mousedown 1 sleep 0.1 mousemove $(at 380 260) sleep 0.1 \

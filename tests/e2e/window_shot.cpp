@@ -6,6 +6,7 @@
 //   close   closes the viewer
 //   dialog  waits for the parameter dialog; exit 1 if none shows
 //   report  waits for the time report and prints its text (UTF-8)
+//   count   prints how many viewer windows there are
 #ifndef UNICODE
 #define UNICODE
 #endif
@@ -44,6 +45,13 @@ int main(int argc, char** argv)
         std::printf("%s\n", utf8);
         return box ? 0 : 1;
     }
+    if (std::strcmp(mode, "count") == 0) {
+        int count = 0;
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"win_fractal", L"Quellarin"));)
+            ++count;
+        std::printf("%d\n", count);
+        return 0;
+    }
     HWND window = wait_for(L"win_fractal", L"Quellarin");
     if (!window) {
         std::fprintf(stderr, "quellarin_shot: no Quellarin window appeared\n");
@@ -60,7 +68,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (std::strcmp(mode, "rect") != 0) {
-        std::fprintf(stderr, "usage: quellarin_shot rect|client|close|dialog|report\n");
+        std::fprintf(stderr, "usage: quellarin_shot rect|client|close|dialog|report|count\n");
         return 2;
     }
     SetForegroundWindow(window);
