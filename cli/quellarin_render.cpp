@@ -24,8 +24,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-#define isatty _isatty
-#define fileno _fileno
 #else
 #include <unistd.h>
 #endif
@@ -103,6 +101,16 @@ int refuse_output(const std::string& name)
     return 2;
 }
 
+// Whether standard error is a terminal, where progress can be shown.
+bool stderr_is_terminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
 // As many workers as the machine has hardware threads, and at least the viewer's eight.
 int default_workers()
 {
@@ -129,7 +137,7 @@ int render(const render_options& options, const std::filesystem::path& single_pa
     // Equal scales: the shorter side spans twice the radius.
     const std::int32_t scale = std::min(options.width, options.height);
     const render_layout layout = {scale, scale, options.workers > 0 ? options.workers : default_workers()};
-    progress_line progress(!options.quiet && isatty(fileno(stderr)), options.last_frame - options.first_frame + 1);
+    progress_line progress(!options.quiet && stderr_is_terminal(), options.last_frame - options.first_frame + 1);
 
     for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
         render_options view = options;
