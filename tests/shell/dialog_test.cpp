@@ -5,6 +5,10 @@
 
 #include <cmath>
 #include <regex>
+#include <string>
+#include <tuple>
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -15,21 +19,14 @@ TEST(Dialog, OpensOverTheClientAreaShowingTheCurrentView)
     window.fractal.show_time = true;
     const modal_log log = use_dialog(window.handle(), {.end = dialog_end::cancel_button});
     ASSERT_EQ(log.dialogs, 1);
-    const shown_dialog& shown = log.shown;
-    EXPECT_EQ(shown.owner, window.handle());
-    EXPECT_FALSE(shown.owner_enabled);
-    EXPECT_EQ(shown.client_origin.x, 0);
-    EXPECT_EQ(shown.client_origin.y, 0);
-    // Fixed 14 decimals, ties to even.
-    EXPECT_EQ(shown.x, L"-0.50000000000000");
-    EXPECT_EQ(shown.y, L"1.25000000000000");
-    EXPECT_EQ(shown.r, L"0.00003051757812");
-    EXPECT_EQ(shown.c, L"777");
-    EXPECT_EQ(shown.figure, 2);
-    EXPECT_EQ(shown.palette, 14);
-    EXPECT_EQ(shown.figure_count, 3);
-    EXPECT_EQ(shown.palette_count, 15);
-    EXPECT_TRUE(shown.show_time);
+    const shown_dialog& s = log.shown;
+    EXPECT_EQ(std::tuple(s.owner, s.owner_enabled, s.client_origin.x, s.client_origin.y),
+              std::tuple(window.handle(), false, 0L, 0L));
+    // Fixed 14 decimals, ties to even; the lists hold every name.
+    EXPECT_EQ(std::tuple(s.x, s.y, s.r, s.c), std::tuple(L"-0.50000000000000"s, L"1.25000000000000"s,
+                                                         L"0.00003051757812"s, L"777"s));
+    EXPECT_EQ(std::tuple(s.figure, s.palette, s.figure_count, s.palette_count, s.show_time),
+              std::tuple(2, 14, 3, 15, true));
     EXPECT_TRUE(log.reports.empty()) << "Cancel computed";
     EXPECT_TRUE(IsWindowEnabled(window.handle()));
 }
@@ -77,27 +74,13 @@ TEST(Dialog, AcceptsExactlyTheBoundsAndRefusesWhatLiesBeyond)
                                                            .palette = 7, .show_time = BST_CHECKED});
         ASSERT_EQ(log.dialogs, 1);
         EXPECT_FALSE(log.timed_out);
-        if (!c.applied) {
-            // Nothing changes: not the numbers, nor the lists or the report chosen with them.
-            EXPECT_TRUE(log.reports.empty());
-            EXPECT_FALSE(window.fractal.show_time);
-            const view_parameters now = view_of(window.fractal);
-            EXPECT_EQ(now.center_x, before.center_x);
-            EXPECT_EQ(now.radius, before.radius);
-            EXPECT_EQ(now.max_iterations, before.max_iterations);
-            EXPECT_EQ(now.figure_index, before.figure_index);
-            EXPECT_EQ(now.palette_index, before.palette_index);
-            continue;
-        }
-        EXPECT_EQ(window.fractal.center_x, c.center_x);
-        EXPECT_EQ(window.fractal.center_y, c.center_y);
-        EXPECT_EQ(window.fractal.radius, c.radius);
-        EXPECT_EQ(window.fractal.max_iterations, c.iterations);
-        EXPECT_EQ(window.fractal.figure_index, 2);
-        EXPECT_EQ(window.fractal.palette_index, 7);
-        EXPECT_TRUE(window.fractal.show_time);
-        EXPECT_EQ(log.reports.size(), 1u);
-        EXPECT_TRUE(bitmap_of(window.fractal) == render_view(view_of(window.fractal)));
+        // A refusal keeps everything: the numbers, the lists and the report chosen with them.
+        const view_parameters expected =
+            c.applied ? view_parameters{c.center_x, c.center_y, c.radius, c.iterations, 2, 7} : before;
+        EXPECT_EQ(view_of(window.fractal), expected);
+        EXPECT_EQ(window.fractal.show_time, c.applied);
+        EXPECT_EQ(log.reports.size(), c.applied ? 1u : 0u);
+        EXPECT_TRUE(bitmap_of(window.fractal) == render_view(expected));
         window.fractal.show_time = false;
     }
 }

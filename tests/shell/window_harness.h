@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ private:
 };
 
 view_parameters view_of(const CFractal& fractal);
+// Views are equal when every field is, the doubles bit for bit in value.
+bool operator==(const view_parameters& a, const view_parameters& b);
+void PrintTo(const view_parameters& view, std::ostream* out);
 // Puts a view into the window's record and renders it, as a dialog apply would.
 void show_view(test_window& window, const view_parameters& view);
 
