@@ -1,27 +1,33 @@
 // The escape-time kernel of the vector paths, written once over a set of lane
-// operations L: the types vec and counts; the constants width and vectors;
-// load, store, load_counts, store_counts, zero, set1, add, sub, mul, or_bits,
-// xor_bits, not_le, equal, mask and count. Each path's file defines
-// KERNEL_TARGET, its instruction set, before including this; only the
-// functions that handle vectors are compiled for it (a target attribute per
-// function, which both GCC and clang honour). Everything here has internal
-// linkage, so no copy built for a wider unit can stand in for a baseline one.
+// operations L: the types vec, counts and flags (one truth value per lane:
+// a vector of all-ones lanes for SSE2 and AVX2, an opmask register for
+// AVX-512); the constants width and vectors; load, store, load_counts,
+// store_counts, zero_counts, set1, add, sub, mul, xor_bits, all_lanes,
+// ordered, and_not_equal, bits, and the escape operations escape_test,
+// count, add_or_nan and tally. Each path's file defines KERNEL_TARGET, its
+// instruction set, before including this; only the functions that handle
+// vectors are compiled for it (a target attribute per function, which both
+// GCC and clang honour). Everything here has internal linkage, so no copy
+// built for a wider unit can stand in for a baseline one.
 //
 // A worker keeps L::vectors vectors of orbits in flight, all stepped under
 // one group step counter. The hot loop does the definition's step and escape
 // test, a one-compare filter for a return to the saved point, and counts the
-// steps each lane has spent escaped; a lane's count is its age less those.
-// It leaves only when the filter fires or after a period of steps; then
-// escaped lanes report and take the next pixel, lanes back at their saved
-// point report the limit, and due saves (Brent's scheme) are made.
+// steps that decide each lane's escape count. It leaves only when the filter
+// fires or after a period of steps; then escaped lanes report and take the
+// next pixel, lanes back at their saved point report the limit, and due
+// saves (Brent's scheme) are made.
 #pragma once
 
 #include "fractal.h"
 #include "renderer.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 
 #ifndef KERNEL_TARGET
 #error "define KERNEL_TARGET, the instruction set of the kernel, before including fast_kernel.h"
@@ -37,9 +43,10 @@ namespace {
 // next visit of the handler, which only delays the check.
 inline constexpr std::int64_t FIRST_SAVE = 16;
 
-// Bounds of the steps between two visits of the handler. Short orbits want
-// short periods (escaped lanes idle until the next visit), long orbits long
-// ones (a visit costs about BREAK_COST lane steps).
+// Bounds of the steps between two visits of the handler, even numbers as the
+// hot loop takes two steps a round. Short orbits want short periods (escaped
+// lanes idle until the next visit), long orbits long ones (a visit costs
+// about BREAK_COST lane steps).
 inline constexpr std::int64_t MIN_PERIOD = 4;
 inline constexpr std::int64_t MAX_PERIOD = 64;
 inline constexpr std::int64_t BREAK_COST = 32;
@@ -103,9 +110,12 @@ struct count_sink {
     }
 };
 
+// Alignment of the lane data: a whole 64-byte vector never straddles a cache line.
+inline constexpr std::size_t LANE_ALIGNMENT = 64;
+
 // The orbits of one worker, one entry per lane.
 template <int N>
-struct lane_group {
+struct alignas(LANE_ALIGNMENT) lane_group {
     double zr[N];  // current point; NaN once the orbit has escaped
     double zi[N];
     double cr[N];
@@ -113,7 +123,7 @@ struct lane_group {
     double sr[N];  // saved point of the cycle check, NaN before the first save
     double si[N];
     double sx[N];              // bit-wise xor of sr and si
-    std::int64_t escaped[N];   // steps taken since the escape
+    std::int64_t inside[N];    // steps taken inside the radius: the escape count once escaped
     std::int64_t start[N];     // group step at which the lane held z0 = c
     std::int64_t save_at[N];   // age of the next save
     std::int64_t event[N];     // group step of the next save or of the limit; NO_EVENT when idle
@@ -122,86 +132,97 @@ struct lane_group {
 };
 
 // One step of the definition for exponent P on a vector of lanes: tests z for
-// escape, moves z to the next point and flags in signal the lanes that may be
+// escape, moves z to the next point and clears in quiet the lanes that may be
 // back at the saved point. An escaped lane's point becomes NaN, so it tests
-// as escaped at every later step, and its escaped count grows by one a step.
-template <class L, int P>
-KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& escaped,
-                                              typename L::vec cr, typename L::vec ci, typename L::vec sx,
-                                              typename L::vec& signal)
+// as escaped at every later step. The escape test's flags mean what suits the
+// lane operations: with vector masks the escaped lanes (an or makes their
+// point NaN, a subtract counts their steps since the escape), with opmasks the
+// lanes still inside (a masked add leaves NaN in the others and counts the
+// steps inside); tally turns either count into the steps taken inside.
+template <class L, int P, bool Filter>
+KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& counter,
+                                     typename L::vec cr, typename L::vec ci, typename L::vec sx,
+                                     typename L::flags& quiet)
 {
     using vec = typename L::vec;
     const vec zr2 = L::mul(zr, zr);
     const vec zi2 = L::mul(zi, zi);
-    // Unordered "not <= 4", true for NaN: a live orbit stays finite (c and z
+    // A NaN modulus tests as escaped: a live orbit stays finite (c and z
     // inside the radius), so on live lanes this is the definition's "> 4".
-    const vec out = L::not_le(L::add(zr2, zi2), L::set1(4.0));
-    escaped = L::count(escaped, out);
+    const typename L::flags test = L::escape_test(L::add(zr2, zi2), L::set1(4.0));
+    counter = L::count(counter, test);
     vec next_zr;
     vec next_zi;
     if constexpr (P == 2) {
         const vec t = L::mul(zi, zr);
         next_zi = L::add(L::add(t, t), ci);
-        next_zr = L::add(L::sub(zr2, zi2), cr);
+        next_zr = L::add_or_nan(test, L::sub(zr2, zi2), cr);
     } else if constexpr (P == 3) {
         const vec three = L::set1(3.0);
-        next_zr = L::add(L::mul(zr, L::sub(zr2, L::mul(three, zi2))), cr);
+        next_zr = L::add_or_nan(test, L::mul(zr, L::sub(zr2, L::mul(three, zi2))), cr);
         next_zi = L::add(L::mul(zi, L::sub(L::mul(three, zr2), zi2)), ci);
     } else {
-        next_zr = L::add(L::add(L::mul(L::sub(zr2, L::mul(L::set1(6.0), zi2)), zr2), L::mul(zi2, zi2)), cr);
+        next_zr = L::add_or_nan(test, L::add(L::mul(L::sub(zr2, L::mul(L::set1(6.0), zi2)), zr2), L::mul(zi2, zi2)),
+                                cr);
         next_zi = L::add(L::mul(L::sub(zr2, zi2), L::mul(L::set1(4.0), L::mul(zi, zr))), ci);
     }
     // One compare for both components: points with the same bits have the same
     // xor, and inside the radius the xor is never a NaN. The handler checks
     // the flagged lanes with the definition's ==.
-    signal = L::or_bits(signal, L::equal(L::xor_bits(next_zr, next_zi), sx));
-    zr = L::or_bits(next_zr, out);
+    if constexpr (Filter)
+        quiet = L::and_not_equal(quiet, L::xor_bits(next_zr, next_zi), sx);
+    zr = next_zr;
     zi = next_zi;
 }
 
-// Steps the whole group from group step `step` until a lane is flagged or the
-// group reaches step `until`. Returns the group step reached; live_bits gets
-// one bit per lane that has not escaped, flagged one bit per lane the filter
+// Steps the whole group from group step `step` until the filter flags a lane
+// or the group reaches step `until`. Returns the group step reached; live_bits
+// gets one bit per lane that has not escaped, signalled whether a lane was
 // flagged.
 template <class L, int P, int N>
 KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t step, std::int64_t until,
-                                                         std::uint32_t& live_bits, std::uint32_t& flagged)
+                                                std::uint32_t& live_bits, bool& signalled)
 {
     using vec = typename L::vec;
+    using flags = typename L::flags;
     constexpr int W = L::width;
+    constexpr std::uint32_t all = (1u << W) - 1;
     vec zr[L::vectors];
     vec zi[L::vectors];
-    typename L::counts escaped[L::vectors];
+    typename L::counts counter[L::vectors];
 #pragma GCC unroll 8
     for (int v = 0; v < L::vectors; ++v) {
         zr[v] = L::load(g.zr + v * W);
         zi[v] = L::load(g.zi + v * W);
-        escaped[v] = L::load_counts(g.escaped + v * W);
+        counter[v] = L::zero_counts();
     }
-    int signals;
+    const std::int64_t first = step;
+    // Two steps a round, the filter on the second only: a lane whose orbit
+    // has entered a cycle of period p comes back to its saved point at the
+    // saved age plus 2p, an even number of steps on, so every cycle is still
+    // found, at worst one save later, and the filter's work is halved.
     for (;;) {
-        vec signal = L::zero();
+        flags quiet = L::all_lanes();
 #pragma GCC unroll 8
         for (int v = 0; v < L::vectors; ++v)
-            step_lanes<L, P>(zr[v], zi[v], escaped[v], L::load(g.cr + v * W), L::load(g.ci + v * W),
-                             L::load(g.sx + v * W), signal);
-        ++step;
-        signals = L::mask(signal);
-        if (signals != 0 || step == until)
+            step_lanes<L, P, false>(zr[v], zi[v], counter[v], L::load(g.cr + v * W), L::load(g.ci + v * W),
+                                    L::load(g.sx + v * W), quiet);
+#pragma GCC unroll 8
+        for (int v = 0; v < L::vectors; ++v)
+            step_lanes<L, P, true>(zr[v], zi[v], counter[v], L::load(g.cr + v * W), L::load(g.ci + v * W),
+                                   L::load(g.sx + v * W), quiet);
+        step += 2;
+        signalled = L::bits(quiet) != all;
+        if (signalled || step == until)
             break;
     }
     live_bits = 0;
-    flagged = 0;
 #pragma GCC unroll 8
     for (int v = 0; v < L::vectors; ++v) {
         L::store(g.zr + v * W, zr[v]);
         L::store(g.zi + v * W, zi[v]);
-        L::store_counts(g.escaped + v * W, escaped[v]);
-        live_bits |= static_cast<std::uint32_t>(L::mask(L::equal(zr[v], zr[v]))) << (v * W);
-        if (signals != 0) {
-            const vec filter = L::equal(L::xor_bits(zr[v], zi[v]), L::load(g.sx + v * W));
-            flagged |= static_cast<std::uint32_t>(L::mask(filter)) << (v * W);
-        }
+        L::store_counts(g.inside + v * W, L::tally(L::load_counts(g.inside + v * W), counter[v], step - first));
+        live_bits |= static_cast<std::uint32_t>(L::bits(L::ordered(zr[v]))) << (v * W);
     }
     return step;
 }
@@ -225,7 +246,7 @@ inline bool fill_lane(lane_group<N>& g, int l, pixel_stream& pixels, std::int64_
             g.cr[l] = re;
             g.ci[l] = im;
             g.sr[l] = g.si[l] = g.sx[l] = NOT_A_POINT;
-            g.escaped[l] = 0;
+            g.inside[l] = 0;
             g.start[l] = step;
             g.save_at[l] = FIRST_SAVE;
             g.event[l] = step + (limit < FIRST_SAVE ? limit : FIRST_SAVE);
@@ -238,7 +259,7 @@ inline bool fill_lane(lane_group<N>& g, int l, pixel_stream& pixels, std::int64_
     }
     g.zr[l] = g.zi[l] = g.cr[l] = g.ci[l] = 0.0;
     g.sr[l] = g.si[l] = g.sx[l] = NOT_A_POINT;
-    g.escaped[l] = 0;
+    g.inside[l] = 0;
     g.event[l] = NO_EVENT;
     return false;
 }
@@ -276,7 +297,12 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
         return;
     }
 
-    lane_group<N> g;
+    // The Windows x64 ABI aligns the stack to 16 bytes only, and GCC for
+    // mingw-w64 does not realign it for wider types: place the lanes by hand.
+    unsigned char storage[sizeof(lane_group<N>) + LANE_ALIGNMENT];
+    void* place = storage;
+    std::size_t room = sizeof storage;
+    lane_group<N>& g = *new (std::align(LANE_ALIGNMENT, sizeof(lane_group<N>), place, room)) lane_group<N>;
     std::int64_t step = 0;
     std::uint32_t active = 0;
     std::int64_t next_event = NO_EVENT;
@@ -295,23 +321,25 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
     std::int64_t period = MIN_PERIOD;
     while (active != 0) {
         std::uint32_t live_bits;
-        std::uint32_t flagged;
+        bool signalled;
         const std::int64_t until = step + period;
-        step = advance_group<L, P>(g, step, until, live_bits, flagged);
+        step = advance_group<L, P>(g, step, until, live_bits, signalled);
         int finished = 0;
 
-        // Escaped lanes: the count is the age less the steps since the
-        // escape; past the limit it reads as the limit.
+        // Escaped lanes: the count is the steps taken inside; past the limit
+        // it reads as the limit.
         for (std::uint32_t lanes = active & ~live_bits; lanes != 0; lanes &= lanes - 1) {
             const int l = __builtin_ctz(lanes);
-            const std::int64_t n = step - g.start[l] - g.escaped[l];
+            const std::int64_t n = g.inside[l];
             sink(g.x[l], g.i[l], n < limit ? static_cast<std::int32_t>(n) : limit);
             refill(l);
             ++finished;
         }
-        // Flagged lanes that are back at the saved point repeat for ever.
-        if (flagged != 0) {
-            for (std::uint32_t lanes = flagged & active & live_bits; lanes != 0; lanes &= lanes - 1) {
+        // Lanes that are back at the saved point repeat for ever. The filter
+        // does not say which lanes it flagged: checking them all here is
+        // cheaper than keeping its flags through every step.
+        if (signalled) {
+            for (std::uint32_t lanes = active & live_bits; lanes != 0; lanes &= lanes - 1) {
                 const int l = __builtin_ctz(lanes);
                 if (g.zr[l] == g.sr[l] && g.zi[l] == g.si[l]) {
                     sink(g.x[l], g.i[l], limit);

@@ -5,4 +5,5 @@ target_sources(quellarin_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/fast_render.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fast_render_sse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fast_render_avx2.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fast_render_avx512.cpp
 )

@@ -10,13 +10,17 @@
 
 namespace {
 
-constexpr const char* path_names[] = {"scalar", "sse2", "avx2"};
+constexpr const char* path_names[] = {"scalar", "sse2", "avx2", "avx512"};
 
-// Asks the processor (and, for AVX, the operating system) which vector units it has.
+// Asks the processor and the operating system which vector units it has.
+// GCC's and clang's probes report AVX2 only when XCR0 enables the YMM
+// state, and AVX-512F only when it enables the opmask and ZMM states too.
 render_path detect_best_path()
 {
 #if defined(__x86_64__)
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f"))
+        return render_path::avx512;
     return __builtin_cpu_supports("avx2") ? render_path::avx2 : render_path::sse2;
 #else
     return render_path::scalar;
@@ -86,6 +90,9 @@ void compute_counts(const CFractal& fractal, render_path path, std::int32_t* cou
     for (int k = 0; k < WORKER_COUNT; ++k) {
         switch (chosen) {
 #if defined(__x86_64__)
+        case render_path::avx512:
+            count_columns_avx512(fractal, k, counts);
+            break;
         case render_path::avx2:
             count_columns_avx2(fractal, k, counts);
             break;
@@ -104,6 +111,9 @@ bool render_columns_fast(const CFractal& fractal, const render_layout& layout, i
 {
     switch (active_render_path()) {
 #if defined(__x86_64__)
+    case render_path::avx512:
+        render_columns_avx512(fractal, layout, k);
+        return true;
     case render_path::avx2:
         render_columns_avx2(fractal, layout, k);
         return true;

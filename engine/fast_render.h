@@ -9,7 +9,7 @@
 #include <cstdint>
 
 // The ways of computing counts, narrowest first.
-enum class render_path { scalar, sse2, avx2 };
+enum class render_path { scalar, sse2, avx2, avx512 };
 
 // The widest path this processor can run.
 render_path best_render_path();
@@ -21,7 +21,7 @@ render_path active_render_path();
 // cannot run falls back to the best one it can.
 void force_render_path(render_path path);
 
-// "scalar", "sse2" or "avx2".
+// "scalar", "sse2", "avx2" or "avx512".
 const char* render_path_name(render_path path);
 
 // The path a name stands for; otherwise when the name is null or unknown.

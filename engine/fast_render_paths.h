@@ -14,9 +14,11 @@
 // Colours the pixels with put_pixel.
 void render_columns_sse2(const CFractal& fractal, const render_layout& layout, int k);
 void render_columns_avx2(const CFractal& fractal, const render_layout& layout, int k);
+void render_columns_avx512(const CFractal& fractal, const render_layout& layout, int k);
 
 // Stores the escape counts to counts[x + width * i].
 void count_columns_sse2(const CFractal& fractal, int k, std::int32_t* counts);
 void count_columns_avx2(const CFractal& fractal, int k, std::int32_t* counts);
+void count_columns_avx512(const CFractal& fractal, int k, std::int32_t* counts);
 
 #endif

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr render_path all_paths[] = {render_path::scalar, render_path::sse2, render_path::avx2};
+constexpr render_path all_paths[] = {render_path::scalar, render_path::sse2, render_path::avx2, render_path::avx512};
 
 TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
 {
@@ -58,8 +58,11 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
 
 #if defined(__x86_64__)
 // Every x86-64 processor has SSE2; the compiler's own probe checks that the
-// operating system saves the YMM registers as well.
-const render_path widest = __builtin_cpu_supports("avx2") ? render_path::avx2 : render_path::sse2;
+// operating system saves the YMM (and for AVX-512 the opmask and ZMM)
+// registers as well.
+const render_path widest = __builtin_cpu_supports("avx512f") ? render_path::avx512
+                           : __builtin_cpu_supports("avx2") ? render_path::avx2
+                                                            : render_path::sse2;
 #else
 const render_path widest = render_path::scalar;
 #endif

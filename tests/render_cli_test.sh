@@ -60,6 +60,7 @@ d4b340ecdb7e1574132c56eb2a2c51efa23fa9995b9a3d63465e95874ed99ae0|--figure 2 --ce
 0239b0ebf9a89bf4f6f6c2c79098256199f25c26bc71e58e4626078c96c54fb0|--size 203x117 --center-x -0.75 --radius 0.3 --iterations 500 --palette 5 --workers 3'
 paths="scalar sse2"
 grep -qw avx2 /proc/cpuinfo && paths="$paths avx2"
+grep -qw avx512f /proc/cpuinfo && paths="$paths avx512"
 while IFS='|' read -r sum args; do
     # shellcheck disable=SC2086 # the arguments are words without patterns
     for path in $paths; do QUELLARIN_RENDER_PATH=$path expect_image "$sum" "$path.bmp" $args; done
@@ -133,7 +134,7 @@ expect_refused "--output 'no?such/a.bmp' cannot" --output "no
 such/a.bmp"
 # The rename onto a folder fails after the staging file is written.
 mkdir folder.bmp && expect_refused "--output 'folder.bmp' cannot" --output folder.bmp
-QUELLARIN_RENDER_PATH=avx512 expect_refused "'avx512' is not scalar, sse2" --output a.bmp
+QUELLARIN_RENDER_PATH=neon expect_refused "'neon' is not scalar, sse2" --output a.bmp
 render --help >out
 verdict "--help" "$( [ $? -eq 0 ] && grep -q -- "--output FILE" out || echo "no usage or exit 0")"
 

@@ -41,7 +41,7 @@ TEST(Renderer, EachWorkerDrawsItsOwnColumns)
 {
     path_guard guard;
     const test_view t = {"", {-0.5, 0.0, 1.5, 200, 0, 0}, 13, 7, 0};  // columns 0 to 4 have two pixels a row
-    for (const render_path path : {render_path::scalar, render_path::sse2, render_path::avx2}) {
+    for (const render_path path : {render_path::scalar, render_path::sse2, render_path::avx2, render_path::avx512}) {
         force_render_path(path);
         for (int k = 0; k < WORKER_COUNT; ++k) {
             std::vector<std::uint8_t> buffer;
