@@ -7,7 +7,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: run test bench fuzz soak native windows clean
+.PHONY: run test bench bench-wine fuzz soak native windows clean
 
 run:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
@@ -30,6 +30,11 @@ soak:
 bench:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(BENCH_PACKAGES)
 	@scripts/bench.sh
+
+# quellarin-render.exe under Wine against the native build on the deep boundary view, per vector path.
+bench-wine:
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
+	@scripts/bench-wine.sh
 
 # The native engine, quellarin-render and their tests.
 native:

@@ -202,15 +202,22 @@ KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t s
     // saved age plus 2p, an even number of steps on, so every cycle is still
     // found, at worst one save later, and the filter's work is halved.
     for (;;) {
+        // c and the saved points are read from the lane data every round: an
+        // empty asm hides that they do not change, or the compiler would hold
+        // them in registers it lacks and spill them to the stack, where a
+        // 64-byte slot on Windows straddles cache lines (the lane data is
+        // aligned, the Windows x64 stack only to 16 bytes).
+        const lane_group<N>* lanes = &g;
+        asm("" : "+r"(lanes));
         flags quiet = L::all_lanes();
 #pragma GCC unroll 8
         for (int v = 0; v < L::vectors; ++v)
-            step_lanes<L, P, false>(zr[v], zi[v], counter[v], L::load(g.cr + v * W), L::load(g.ci + v * W),
-                                    L::load(g.sx + v * W), quiet);
+            step_lanes<L, P, false>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W), L::load(lanes->ci + v * W),
+                                    L::load(lanes->sx + v * W), quiet);
 #pragma GCC unroll 8
         for (int v = 0; v < L::vectors; ++v)
-            step_lanes<L, P, true>(zr[v], zi[v], counter[v], L::load(g.cr + v * W), L::load(g.ci + v * W),
-                                   L::load(g.sx + v * W), quiet);
+            step_lanes<L, P, true>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W), L::load(lanes->ci + v * W),
+                                   L::load(lanes->sx + v * W), quiet);
         step += 2;
         signalled = L::bits(quiet) != all;
         if (signalled || step == until)

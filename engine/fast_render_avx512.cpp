@@ -54,14 +54,16 @@ struct avx512_lanes {
     KERNEL_INLINE static counts zero_counts() { return _mm512_setzero_si512(); }
     // Escape operations, the flags meaning the lanes still inside: the lanes
     // where a <= b (false for NaN); a + b in those, NaN in the others, by a
-    // masked add; one more in each lane inside, by a masked add; the steps
+    // masked add; one more in each lane inside, by a masked subtract; the steps
     // inside after a visit.
     KERNEL_INLINE static flags escape_test(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_LE_OQ); }
     KERNEL_INLINE static vec add_or_nan(flags f, vec a, vec b)
     {
         return _mm512_mask_add_pd(_mm512_set1_pd(std::numeric_limits<double>::quiet_NaN()), f, a, b);
     }
-    KERNEL_INLINE static counts count(counts n, flags f) { return _mm512_mask_add_epi64(n, f, n, _mm512_set1_epi64(1)); }
+    // Subtracting all ones, which the compiler makes in a register, rather
+    // than adding a one it would keep in memory.
+    KERNEL_INLINE static counts count(counts n, flags f) { return _mm512_mask_sub_epi64(n, f, n, _mm512_set1_epi64(-1)); }
     KERNEL_INLINE static counts tally(counts inside, counts counted, std::int64_t) { return _mm512_add_epi64(inside, counted); }
 };
 

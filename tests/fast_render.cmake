@@ -6,3 +6,14 @@ if(CMAKE_CROSSCOMPILING)
 else()
   gtest_discover_tests(fast_render_tests)
 endif()
+
+# The engine's machine code: no FMA; for Windows, no aligned vector moves
+# (-muse-unaligned-vector-move turns them into unaligned ones).
+if(CMAKE_OBJDUMP AND CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
+  set(unaligned "")
+  if(MINGW)
+    set(unaligned --unaligned)
+  endif()
+  add_test(NAME engine_code COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/engine_code_test.sh ${CMAKE_OBJDUMP}
+           $<TARGET_FILE:quellarin_engine> ${unaligned})
+endif()
