@@ -9,12 +9,21 @@
 namespace {
 
 constexpr int VECTORS = 4;
-constexpr int LANES = 4 * VECTORS;
+constexpr int MAX_LANES = 8 * VECTORS;
 constexpr int UNROLL = 8;
 
+// Adds a finished group's steps and counts to result.
+void add_group(const std::int64_t* lane_counts, int lanes, std::int64_t steps, std::int32_t limit,
+               peak_result& result)
+{
+    result.lane_steps += lanes * steps;
+    for (int l = 0; l < lanes; ++l)
+        result.counts += lane_counts[l] < limit ? lane_counts[l] : limit;
+}
+
 // Steps one group of sixteen c values; escaped lanes keep stepping.
-__attribute__((target("avx2"))) void step_group(const double* group_re, const double* group_im, std::int32_t limit,
-                                                peak_result& result)
+__attribute__((target("avx2"))) void step_group_avx2(const double* group_re, const double* group_im,
+                                                     std::int32_t limit, peak_result& result)
 {
     __m256d zr[VECTORS];
     __m256d zi[VECTORS];
@@ -49,26 +58,70 @@ __attribute__((target("avx2"))) void step_group(const double* group_re, const do
         if (_mm256_movemask_pd(any) == 0)
             break;
     }
-    result.lane_steps += LANES * steps;
-    alignas(32) std::int64_t lane_counts[LANES];
+    alignas(32) std::int64_t lane_counts[4 * VECTORS];
     for (int v = 0; v < VECTORS; ++v)
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(lane_counts + 4 * v), count[v]);
-    for (std::int64_t n : lane_counts)
-        result.counts += n < limit ? n : limit;
+    add_group(lane_counts, 4 * VECTORS, steps, limit, result);
 }
 
-// The columns of worker k, sixteen pixels at a time in the renderer's order.
-void peak_columns(const CFractal& fractal, int k, peak_result& result)
+// The same with AVX-512F on 32 c values: a masked compare keeps each vector's
+// live lanes in an opmask register, a masked add counts them.
+__attribute__((target("avx512f"))) void step_group_avx512(const double* group_re, const double* group_im,
+                                                          std::int32_t limit, peak_result& result)
 {
-    double group_re[LANES];
-    double group_im[LANES];
+    __m512d zr[VECTORS];
+    __m512d zi[VECTORS];
+    __m512d cr[VECTORS];
+    __m512d ci[VECTORS];
+    __mmask8 live[VECTORS];
+    __m512i count[VECTORS];
+    const __m512d four = _mm512_set1_pd(4.0);
+    const __m512i one = _mm512_set1_epi64(1);
+    for (int v = 0; v < VECTORS; ++v) {
+        cr[v] = zr[v] = _mm512_loadu_pd(group_re + 8 * v);
+        ci[v] = zi[v] = _mm512_loadu_pd(group_im + 8 * v);
+        live[v] = 0xFF;
+        count[v] = _mm512_setzero_si512();
+    }
+    std::int64_t steps = 0;
+    while (steps < limit) {
+#pragma GCC unroll 8
+        for (int u = 0; u < UNROLL; ++u) {
+#pragma GCC unroll 4
+            for (int v = 0; v < VECTORS; ++v) {
+                const __m512d zr2 = _mm512_mul_pd(zr[v], zr[v]);
+                const __m512d zi2 = _mm512_mul_pd(zi[v], zi[v]);
+                live[v] = _mm512_mask_cmp_pd_mask(live[v], _mm512_add_pd(zr2, zi2), four, _CMP_LE_OQ);
+                count[v] = _mm512_mask_add_epi64(count[v], live[v], count[v], one);
+                const __m512d t = _mm512_mul_pd(zi[v], zr[v]);
+                zi[v] = _mm512_add_pd(_mm512_add_pd(t, t), ci[v]);
+                zr[v] = _mm512_add_pd(_mm512_sub_pd(zr2, zi2), cr[v]);
+            }
+        }
+        steps += UNROLL;
+        if ((live[0] | live[1] | live[2] | live[3]) == 0)
+            break;
+    }
+    alignas(64) std::int64_t lane_counts[8 * VECTORS];
+    for (int v = 0; v < VECTORS; ++v)
+        _mm512_storeu_si512(lane_counts + 8 * v, count[v]);
+    add_group(lane_counts, 8 * VECTORS, steps, limit, result);
+}
+
+using group_stepper = void (*)(const double*, const double*, std::int32_t, peak_result&);
+
+// The columns of worker k, a group of lanes at a time in the renderer's order.
+void peak_columns(const CFractal& fractal, int k, group_stepper step_group, int lanes, peak_result& result)
+{
+    double group_re[MAX_LANES];
+    double group_im[MAX_LANES];
     int filled = 0;
     for (std::int32_t i = 0; i < fractal.height; ++i) {
         const double im = row_im(fractal, i);
         for (std::int32_t x = k; x < fractal.width; x += WORKER_COUNT) {
             group_re[filled] = column_re(fractal, x);
             group_im[filled] = im;
-            if (++filled == LANES) {
+            if (++filled == lanes) {
                 step_group(group_re, group_im, fractal.max_iterations, result);
                 filled = 0;
             }
@@ -76,7 +129,7 @@ void peak_columns(const CFractal& fractal, int k, peak_result& result)
     }
     if (filled > 0) {
         // Pad with a point that escapes at once and counts nothing.
-        for (int l = filled; l < LANES; ++l) {
+        for (int l = filled; l < lanes; ++l) {
             group_re[l] = 4.0;
             group_im[l] = 0.0;
         }
@@ -86,15 +139,18 @@ void peak_columns(const CFractal& fractal, int k, peak_result& result)
 
 }  // namespace
 
-bool run_peak_loop(const CFractal& fractal, peak_result& result)
+bool run_peak_loop(const CFractal& fractal, render_path unit, peak_result& result)
 {
     __builtin_cpu_init();
-    if (!__builtin_cpu_supports("avx2"))
+    const bool avx512 = unit == render_path::avx512;
+    if (!(avx512 ? __builtin_cpu_supports("avx512f") : __builtin_cpu_supports("avx2")))
         return false;
+    const group_stepper step_group = avx512 ? step_group_avx512 : step_group_avx2;
+    const int lanes = (avx512 ? 8 : 4) * VECTORS;
     peak_result totals[WORKER_COUNT] = {};
     std::thread workers[WORKER_COUNT];
     for (int k = 0; k < WORKER_COUNT; ++k)
-        workers[k] = std::thread(peak_columns, std::cref(fractal), k, std::ref(totals[k]));
+        workers[k] = std::thread(peak_columns, std::cref(fractal), k, step_group, lanes, std::ref(totals[k]));
     result = {};
     for (int k = 0; k < WORKER_COUNT; ++k) {
         workers[k].join();

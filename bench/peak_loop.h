@@ -1,7 +1,9 @@
-// The machine's peak rate of z^2 + c steps: the bare AVX2 loop with nothing
-// but escape counting, run over a view with the renderer's eight workers.
+// The machine's peak rate of z^2 + c steps: a bare loop with nothing but
+// escape counting, four vectors in flight, run over a view with the
+// renderer's eight workers, in AVX2 or in AVX-512.
 #pragma once
 
+#include "fast_render.h"
 #include "fractal.h"
 
 #include <cstdint>
@@ -11,6 +13,7 @@ struct peak_result {
     std::int64_t counts;      // escape counts summed
 };
 
-// Steps the pixels of the view in groups of sixteen until all of a group
-// have escaped or reached the limit; false when AVX2 is missing.
-bool run_peak_loop(const CFractal& fractal, peak_result& result);
+// Steps the pixels of the view in groups of four vectors until all of a
+// group have escaped or reached the limit, with the instructions of unit
+// (avx2 or avx512); false when the processor lacks them.
+bool run_peak_loop(const CFractal& fractal, render_path unit, peak_result& result);

@@ -30,7 +30,9 @@ struct view_state {
 };
 
 std::vector<view_state> states(std::size(bench_views));
-peak_result peak_totals;
+
+// The vector paths measured, narrowest first.
+constexpr render_path vector_paths[] = {render_path::sse2, render_path::avx2, render_path::avx512};
 
 // The view's record, drawing into pixels.
 CFractal make_fractal(const bench_view& view, std::vector<std::uint8_t>& pixels)
@@ -70,26 +72,27 @@ void render_view(benchmark::State& state, int v, render_path path)
     s.images[render_path_name(path)] = pixels;
 }
 
-// Seconds spent in the peak loop and in the fast path on the peak view, taken
-// turn about so that a change in the machine's load hits both alike.
+// Seconds spent in a unit's peak loop and in its path on the peak view,
+// taken turn about so that a change in the machine's load hits both alike.
 struct peak_timing {
+    peak_result totals{};
     double peak_seconds = 0.0;
     double fast_seconds = 0.0;
     std::int64_t rounds = 0;
 };
-peak_timing peak_times;
+std::map<render_path, peak_timing> peak_times;
 
-// Runs the bare AVX2 loop and the fast path in turn over the peak view.
-void peak_view(benchmark::State& state, render_path fast)
+// Runs the unit's bare loop and its path in turn over the peak view.
+void peak_view(benchmark::State& state, render_path unit)
 {
     std::vector<std::uint8_t> pixels;
     const CFractal fractal = make_fractal(bench_views[PEAK_VIEW], pixels);
-    force_render_path(fast);
+    force_render_path(unit);
     peak_timing timing;
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
-        if (!run_peak_loop(fractal, peak_totals)) {
-            state.SkipWithError("no AVX2");
+        if (!run_peak_loop(fractal, unit, timing.totals)) {
+            state.SkipWithError("the processor lacks the unit");
             return;
         }
         const auto t1 = std::chrono::steady_clock::now();
@@ -99,9 +102,9 @@ void peak_view(benchmark::State& state, render_path fast)
         timing.fast_seconds += std::chrono::duration<double>(t2 - t1).count();
         ++timing.rounds;
     }
-    peak_times = timing;
+    peak_times[unit] = timing;
     state.counters["peak steps/s"] =
-        static_cast<double>(peak_totals.lane_steps) * static_cast<double>(timing.rounds) / timing.peak_seconds;
+        static_cast<double>(timing.totals.lane_steps) * static_cast<double>(timing.rounds) / timing.peak_seconds;
     state.counters["fast iter/s"] = static_cast<double>(states[PEAK_VIEW].counts) *
                                     static_cast<double>(timing.rounds) / timing.fast_seconds;
 }
@@ -129,15 +132,18 @@ std::string run_name(int v, const char* path)
     return std::string(bench_views[v].name) + "/" + path;
 }
 
-// The closing table: one line per view and vector path, then the peak comparison.
+// The closing table: one line per view and vector path, then each unit's
+// share of its peak.
 void print_table(const table_reporter& reporter, render_path fast)
 {
-    std::printf("\n%-16s %5s %3s %-6s %10s %9s %9s %8s %4s %12s %10s %4s\n", "view", "limit", "fig", "path", "scalar ms",
-                "path ms", "speed-up", "target", "met", "counts", "iter/s", "same");
+    std::printf("\n%-16s %5s %3s %-6s %10s %9s %9s %8s %4s %8s %8s %4s %12s %10s %4s\n", "view", "limit", "fig",
+                "path", "scalar ms", "path ms", "speed-up", "target", "met", "vs avx2", "target", "met", "counts",
+                "iter/s", "same");
     for (int v = 0; v < static_cast<int>(std::size(bench_views)); ++v) {
         const bench_view& view = bench_views[v];
         const auto scalar = reporter.seconds.find(run_name(v, "scalar"));
-        for (render_path path : {render_path::sse2, render_path::avx2}) {
+        const auto avx2 = reporter.seconds.find(run_name(v, "avx2"));
+        for (render_path path : vector_paths) {
             const char* name = render_path_name(path);
             const auto quick = reporter.seconds.find(run_name(v, name));
             if (quick == reporter.seconds.end())
@@ -155,26 +161,41 @@ void print_table(const table_reporter& reporter, render_path fast)
             char target[32] = "-";
             if (path == fast && view.target_ratio > 0.0)
                 std::snprintf(target, sizeof target, ">=%.0fx", view.target_ratio);
+            // AVX-512 against AVX2 in the same run.
+            char wide[32] = "-";
+            char wide_target[32] = "-";
+            const char* wide_met = "-";
+            if (avx2 != reporter.seconds.end()) {
+                const double wide_ratio = avx2->second / quick->second;
+                std::snprintf(wide, sizeof wide, "%.2fx", wide_ratio);
+                if (path == render_path::avx512 && view.wide_ratio > 0.0) {
+                    std::snprintf(wide_target, sizeof wide_target, ">=%.0fx", view.wide_ratio);
+                    wide_met = wide_ratio >= view.wide_ratio ? "yes" : "NO";
+                }
+            }
             const auto& images = states[v].images;
             const auto a = images.find("scalar");
             const auto b = images.find(name);
             const char* same = a == images.end() || b == images.end() ? "-" : a->second == b->second ? "yes" : "NO";
-            std::printf("%-16s %5d %3d %-6s %10s %9.2f %9s %8s %4s %12lld %10.3e %4s\n", view.name,
+            std::printf("%-16s %5d %3d %-6s %10s %9.2f %9s %8s %4s %8s %8s %4s %12lld %10.3e %4s\n", view.name,
                         view.max_iterations, view.figure_index, name, scalar_ms, quick->second * 1000.0, ratio, target,
-                        met, static_cast<long long>(states[v].counts),
+                        met, wide, wide_target, wide_met, static_cast<long long>(states[v].counts),
                         static_cast<double>(states[v].counts) / quick->second, same);
         }
     }
-    if (peak_times.rounds > 0) {
-        const double rounds = static_cast<double>(peak_times.rounds);
-        const double peak_rate = static_cast<double>(peak_totals.lane_steps) * rounds / peak_times.peak_seconds;
-        const double fast_rate = static_cast<double>(states[PEAK_VIEW].counts) * rounds / peak_times.fast_seconds;
-        std::printf("\npeak loop on %s: %.3e steps/s (%.1f ms for %lld steps, %lld of them counted)\n",
-                    bench_views[PEAK_VIEW].name, peak_rate, 1000.0 * peak_times.peak_seconds / rounds,
-                    static_cast<long long>(peak_totals.lane_steps), static_cast<long long>(peak_totals.counts));
-        std::printf("%s on %s in the same rounds: %.3e iter/s (%.1f ms) = %.0f %% of peak (target >= %.0f %%: %s)\n",
-                    render_path_name(fast), bench_views[PEAK_VIEW].name, fast_rate,
-                    1000.0 * peak_times.fast_seconds / rounds, 100.0 * fast_rate / peak_rate, 100.0 * PEAK_TARGET,
+    std::printf("\n");
+    for (const auto& [unit, timing] : peak_times) {
+        if (timing.rounds == 0)
+            continue;
+        const double rounds = static_cast<double>(timing.rounds);
+        const double peak_rate = static_cast<double>(timing.totals.lane_steps) * rounds / timing.peak_seconds;
+        const double fast_rate = static_cast<double>(states[PEAK_VIEW].counts) * rounds / timing.fast_seconds;
+        std::printf("%-6s peak loop on %s: %.3e steps/s (%.1f ms for %lld steps); the %s path in the same rounds: "
+                    "%.3e iter/s (%.1f ms) = %.0f %% of peak (target >= %.0f %%: %s)\n",
+                    render_path_name(unit), bench_views[PEAK_VIEW].name, peak_rate,
+                    1000.0 * timing.peak_seconds / rounds, static_cast<long long>(timing.totals.lane_steps),
+                    render_path_name(unit), fast_rate, 1000.0 * timing.fast_seconds / rounds,
+                    100.0 * fast_rate / peak_rate, 100.0 * PEAK_TARGET,
                     fast_rate >= PEAK_TARGET * peak_rate ? "met" : "NOT met");
     }
 }
@@ -199,7 +220,7 @@ int main(int argc, char** argv)
             ->Iterations(1)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
-        for (render_path path : {render_path::sse2, render_path::avx2}) {
+        for (render_path path : vector_paths) {
             if (path <= best_render_path())
                 benchmark::RegisterBenchmark(run_name(v, render_path_name(path)).c_str(), render_view, v, path)
                     ->MinTime(0.5)
@@ -207,10 +228,15 @@ int main(int argc, char** argv)
                     ->Unit(benchmark::kMillisecond);
         }
     }
-    benchmark::RegisterBenchmark(("peak-loop/" + std::string(bench_views[PEAK_VIEW].name)).c_str(), peak_view, fast)
-        ->MinTime(1.0)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
+    for (render_path unit : {render_path::avx2, render_path::avx512}) {
+        if (unit <= best_render_path())
+            benchmark::RegisterBenchmark(
+                ("peak-loop/" + std::string(bench_views[PEAK_VIEW].name) + "/" + render_path_name(unit)).c_str(),
+                peak_view, unit)
+                ->MinTime(1.0)
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
+    }
 
     table_reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
