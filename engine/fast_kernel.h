@@ -177,11 +177,11 @@ KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, t
 
 // Steps the whole group from group step `step` until the filter flags a lane
 // or the group reaches step `until`. Returns the group step reached; live_bits
-// gets one bit per lane that has not escaped, signalled whether a lane was
-// flagged.
+// gets one bit per lane that has not escaped, back_bits one bit per lane whose
+// point equals its saved point under the definition's ==.
 template <class L, int P, int N>
 KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t step, std::int64_t until,
-                                                std::uint32_t& live_bits, bool& signalled)
+                                                std::uint32_t& live_bits, std::uint32_t& back_bits)
 {
     using vec = typename L::vec;
     using flags = typename L::flags;
@@ -197,6 +197,7 @@ KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t s
         counter[v] = L::zero_counts();
     }
     const std::int64_t first = step;
+    bool signalled;
     // Two steps a round, the filter on the second only: a lane whose orbit
     // has entered a cycle of period p comes back to its saved point at the
     // saved age plus 2p, an even number of steps on, so every cycle is still
@@ -224,12 +225,18 @@ KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t s
             break;
     }
     live_bits = 0;
+    back_bits = 0;
 #pragma GCC unroll 8
     for (int v = 0; v < L::vectors; ++v) {
         L::store(g.zr + v * W, zr[v]);
         L::store(g.zi + v * W, zi[v]);
         L::store_counts(g.inside + v * W, L::tally(L::load_counts(g.inside + v * W), counter[v], step - first));
         live_bits |= static_cast<std::uint32_t>(L::bits(L::ordered(zr[v]))) << (v * W);
+        if (signalled) {
+            const std::uint32_t differ = L::bits(L::and_not_equal(L::all_lanes(), zr[v], L::load(g.sr + v * W))) |
+                                         L::bits(L::and_not_equal(L::all_lanes(), zi[v], L::load(g.si + v * W)));
+            back_bits |= (all & ~differ) << (v * W);
+        }
     }
     return step;
 }
@@ -328,9 +335,9 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
     std::int64_t period = MIN_PERIOD;
     while (active != 0) {
         std::uint32_t live_bits;
-        bool signalled;
+        std::uint32_t back_bits;
         const std::int64_t until = step + period;
-        step = advance_group<L, P>(g, step, until, live_bits, signalled);
+        step = advance_group<L, P>(g, step, until, live_bits, back_bits);
         int finished = 0;
 
         // Escaped lanes: the count is the steps taken inside; past the limit
@@ -342,18 +349,12 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
             refill(l);
             ++finished;
         }
-        // Lanes that are back at the saved point repeat for ever. The filter
-        // does not say which lanes it flagged: checking them all here is
-        // cheaper than keeping its flags through every step.
-        if (signalled) {
-            for (std::uint32_t lanes = active & live_bits; lanes != 0; lanes &= lanes - 1) {
-                const int l = __builtin_ctz(lanes);
-                if (g.zr[l] == g.sr[l] && g.zi[l] == g.si[l]) {
-                    sink(g.x[l], g.i[l], limit);
-                    refill(l);
-                    ++finished;
-                }
-            }
+        // Lanes back at the saved point repeat for ever.
+        for (std::uint32_t lanes = back_bits & active & live_bits; lanes != 0; lanes &= lanes - 1) {
+            const int l = __builtin_ctz(lanes);
+            sink(g.x[l], g.i[l], limit);
+            refill(l);
+            ++finished;
         }
         // Saves that have come due, and lanes at their limit.
         if (step >= next_event) {
