@@ -167,8 +167,8 @@ KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, t
         next_zi = L::add(L::mul(L::sub(zr2, zi2), L::mul(L::set1(4.0), L::mul(zi, zr))), ci);
     }
     // One compare for both components: points with the same bits have the same
-    // xor, and inside the radius the xor is never a NaN. The handler checks
-    // the flagged lanes with the definition's ==.
+    // xor, and inside the radius the xor is never a NaN. When it fires, the
+    // loop leaves and the lanes are checked with the definition's ==.
     if constexpr (Filter)
         quiet = L::and_not_equal(quiet, L::xor_bits(next_zr, next_zi), sx);
     zr = next_zr;
