@@ -76,7 +76,7 @@ inline constexpr const char* RENDER_USAGE =
     "  --output FILE       where to write the image; required\n"
     "  --help              print this text\n"
     "\n"
-    "QUELLARIN_RENDER_PATH=scalar|sse2|avx2 forces one way of computing the counts;\n"
+    "QUELLARIN_RENDER_PATH=scalar|sse2|avx2|avx512 forces one way of computing the counts;\n"
     "every way gives the same image. Any other value, or a way this processor\n"
     "cannot run, is refused.\n";
 
