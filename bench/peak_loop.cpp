@@ -117,9 +117,9 @@ void peak_columns(const CFractal& fractal, int k, group_stepper step_group, int 
     double group_im[MAX_LANES];
     int filled = 0;
     for (std::int32_t i = 0; i < fractal.height; ++i) {
-        const double im = row_im(fractal, i);
+        const double im = row_im(fractal, viewer_layout(fractal), i);
         for (std::int32_t x = k; x < fractal.width; x += WORKER_COUNT) {
-            group_re[filled] = column_re(fractal, x);
+            group_re[filled] = column_re(fractal, viewer_layout(fractal), x);
             group_im[filled] = im;
             if (++filled == lanes) {
                 step_group(group_re, group_im, fractal.max_iterations, result);

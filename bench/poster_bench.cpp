@@ -5,7 +5,6 @@
 // megapixel and the speed-up from one worker to all.
 #include "bench_views.h"
 
-#include "fractal.h"
 #include "renderer.h"
 
 #include <benchmark/benchmark.h>
@@ -36,8 +35,7 @@ struct image {
         : pixels(static_cast<std::size_t>(width) * height * 3),
           layout{std::min(width, height), std::min(width, height), workers}
     {
-        set_view(fractal, {SEAHORSE.center_x, SEAHORSE.center_y, SEAHORSE.radius, SEAHORSE.max_iterations,
-                           SEAHORSE.figure_index, 0});
+        set_view(fractal, SEAHORSE.view);
         fractal.pixels = pixels.data();
         fractal.width = width;
         fractal.height = height;
@@ -102,7 +100,7 @@ void zoom_movie(benchmark::State& state)
     double seconds = 0.0;
     for (auto _ : state) {
         for (int k = 0; k < ZOOM_FRAMES; ++k) {
-            frame.fractal.radius = ZOOM_FROM * std::pow(SEAHORSE.radius / ZOOM_FROM, k / (ZOOM_FRAMES - 1.0));
+            frame.fractal.radius = ZOOM_FROM * std::pow(SEAHORSE.view.radius / ZOOM_FROM, k / (ZOOM_FRAMES - 1.0));
             seconds += frame.render();
         }
     }

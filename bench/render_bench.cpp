@@ -4,8 +4,7 @@
 #include "bench_views.h"
 #include "peak_loop.h"
 
-#include "fast_render.h"
-#include "fractal.h"
+#include "render_paths.h"
 #include "renderer.h"
 
 #include <benchmark/benchmark.h>
@@ -39,7 +38,7 @@ CFractal make_fractal(const bench_view& view, std::vector<std::uint8_t>& pixels)
 {
     CFractal fractal;
     set_default_view(fractal);
-    set_view(fractal, {view.center_x, view.center_y, view.radius, view.max_iterations, view.figure_index, 0});
+    set_view(fractal, view.view);
     pixels.assign(static_cast<std::size_t>(fractal.width) * fractal.height * 3, 0);
     fractal.pixels = pixels.data();
     return fractal;
@@ -51,7 +50,7 @@ std::int64_t summed_counts(const bench_view& view)
     std::vector<std::uint8_t> pixels;
     const CFractal fractal = make_fractal(view, pixels);
     std::vector<std::int32_t> counts(static_cast<std::size_t>(fractal.width) * fractal.height);
-    compute_counts(fractal, best_render_path(), counts.data());
+    compute_counts(fractal, viewer_layout(fractal), best_render_path(), counts.data());
     std::int64_t sum = 0;
     for (std::int32_t n : counts)
         sum += n;
@@ -178,7 +177,7 @@ void print_table(const table_reporter& reporter, render_path fast)
             const auto b = images.find(name);
             const char* same = a == images.end() || b == images.end() ? "-" : a->second == b->second ? "yes" : "NO";
             std::printf("%-16s %5d %3d %-6s %10s %9.2f %9s %8s %4s %8s %8s %4s %12lld %10.3e %4s\n", view.name,
-                        view.max_iterations, view.figure_index, name, scalar_ms, quick->second * 1000.0, ratio, target,
+                        view.view.max_iterations, view.view.figure_index, name, scalar_ms, quick->second * 1000.0, ratio, target,
                         met, wide, wide_target, wide_met, static_cast<long long>(states[v].counts),
                         static_cast<double>(states[v].counts) / quick->second, same);
         }

@@ -12,6 +12,12 @@ void set_view(CFractal& fractal, const view_parameters& view)
     fractal.palette_index = view.palette_index;
 }
 
+view_parameters view_of(const CFractal& fractal)
+{
+    return {fractal.center_x, fractal.center_y, fractal.radius, fractal.max_iterations, fractal.figure_index,
+            fractal.palette_index};
+}
+
 void set_default_view(CFractal& fractal)
 {
     fractal.width = IMAGE_WIDTH;

@@ -43,8 +43,11 @@ public:
     std::int32_t palette_index = 0;
 };
 
-// What a view of the plane consists of; by default the start-up view
-// (centre 0 + 0i, radius 2, 1000 iterations, first figure, first palette).
+// What a view of the plane consists of, wherever a view is held: the
+// window's record, the renderer's options, a stored file, a benchmark. By
+// default the start-up view (centre 0 + 0i, radius 2, 1000 iterations,
+// first figure, first palette). Fields are added at the end, with defaults,
+// so that brace-initialised views keep their meaning.
 struct view_parameters {
     double center_x = DEFAULT_CENTER_X;
     double center_y = DEFAULT_CENTER_Y;
@@ -52,10 +55,16 @@ struct view_parameters {
     std::int32_t max_iterations = DEFAULT_MAX_ITERATIONS;
     std::int32_t figure_index = 0;
     std::int32_t palette_index = 0;
+
+    // Field by field; the doubles by value, so 0.0 equals -0.0 and a NaN nothing.
+    bool operator==(const view_parameters&) const = default;
 };
 
 // Puts a view into the record; size, pixels, handles and flags stay as they are.
 void set_view(CFractal& fractal, const view_parameters& view);
+
+// The view the record holds.
+view_parameters view_of(const CFractal& fractal);
 
 // Puts the start-up view and the 640 x 640 size into the record.
 void set_default_view(CFractal& fractal);

@@ -1,47 +1,10 @@
 #include "renderer.h"
 
-#include "fast_render.h"
-#include "formulas.h"
-#include "palettes.h"
+#include "render_paths.h"
 
 #include <cassert>
 #include <chrono>
-#include <cstring>
 #include <system_error>
-
-void put_pixel(const CFractal& fractal, std::int32_t x, std::int32_t i, std::int32_t n)
-{
-    std::uint8_t* pixel = fractal.pixels + 3 * (static_cast<std::size_t>(x) +
-                                                static_cast<std::size_t>(fractal.width) * i);
-    if (n < fractal.max_iterations) {
-        const std::uint32_t j = static_cast<std::uint32_t>(n) % palette_lengths[fractal.palette_index];
-        std::memcpy(pixel, palette_colors[fractal.palette_index][j], 3);
-    } else {
-        std::memset(pixel, 0, 3);
-    }
-}
-
-void render_columns(const CFractal& fractal, const render_layout& layout, int k)
-{
-    assert(fractal.pixels != nullptr);
-    assert(fractal.figure_index >= 0 && fractal.figure_index < FIGURE_COUNT);
-    assert(fractal.palette_index >= 0 && fractal.palette_index < PALETTE_COUNT);
-    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    if (render_columns_fast(fractal, layout, k))
-        return;
-    // The scalar path: the definition itself.
-    const escape_time_function escape_time = figure_functions[fractal.figure_index];
-    for (std::int32_t i = 0; i < fractal.height; ++i) {
-        const double im = row_im(fractal, layout, i);
-        for (std::int32_t x = k; x < fractal.width; x += layout.workers)
-            put_pixel(fractal, x, i, escape_time(column_re(fractal, layout, x), im, fractal.max_iterations));
-    }
-}
-
-void render_columns(const CFractal& fractal, int k)
-{
-    render_columns(fractal, viewer_layout(fractal), k);
-}
 
 namespace {
 

@@ -2,11 +2,9 @@
 
 #include "gdi_guards.h"
 #include "time_report.h"
+#include "view_limits.h"
 
 namespace {
-
-constexpr double MIN_RADIUS = 1e-14;
-constexpr double MAX_RADIUS = 4.0;
 
 // Wheel amounts short of a whole notch, kept until they add up to one.
 // There is one main window per process, so one remainder.
@@ -27,7 +25,7 @@ void compute_with_busy_cursor(CFractal& fractal)
 void zoom_one_notch(CFractal& fractal, bool forward)
 {
     const double r = forward ? fractal.radius * 0.5 : fractal.radius + fractal.radius;
-    if (r < MIN_RADIUS || r > MAX_RADIUS)
+    if (!wheel_accepts_radius(r))
         return;
     fractal.radius = r;
     const int w = fractal.width;

@@ -6,6 +6,7 @@
 #include "resource.h"
 #include "text_numbers.h"
 #include "time_report.h"
+#include "view_limits.h"
 
 #include <string_view>
 
@@ -105,9 +106,8 @@ bool apply_parameter_dialog(HWND dialog)
     const double r = read_double(dialog, IDC_RADIUS);
     const std::int32_t c = read_int32(dialog, IDC_ITERATIONS);
 
-    // Written so that a NaN fails every check.
-    const bool valid = (x >= -2.0 && x <= 2.0) && (y >= -2.0 && y <= 2.0) && (r > 1e-14 && r <= 4.0) &&
-                       (c >= 1 && c <= 60000);
+    const bool valid = dialog_accepts_center(x) && dialog_accepts_center(y) && dialog_accepts_radius(r) &&
+                       dialog_accepts_iterations(c);
     if (!valid) {
         EndDialog(dialog, 0);
         return false;

@@ -1,13 +1,15 @@
-#include "fast_render.h"
+#include "render_paths.h"
 
 #include "formulas.h"
-#include "palettes.h"
 #include "renderer.h"
 #include "test_views.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
 #include <span>
 #include <string>
 
@@ -27,7 +29,8 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
         std::vector<std::uint8_t> expected_image;
         for (std::int32_t p = 0; p < f.width * f.height; ++p) {
             const std::int32_t n =
-                figure_functions[f.figure_index](column_re(f, p % f.width), row_im(f, p / f.width), f.max_iterations);
+                figure_functions[f.figure_index](column_re(f, viewer_layout(f), p % f.width),
+                                                 row_im(f, viewer_layout(f), p / f.width), f.max_iterations);
             const auto* colour = palette_colors[f.palette_index][std::uint32_t(n) % palette_lengths[f.palette_index]];
             expected.push_back(n);
             for (int b = 0; b < 3; ++b)
@@ -43,7 +46,7 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
                 continue;
             const std::string label = std::string(t.name) + " on " + render_path_name(path);
             std::vector<std::int32_t> counts(expected.size(), -7);
-            compute_counts(f, path, counts.data());
+            compute_counts(f, viewer_layout(f), path, counts.data());
             EXPECT_TRUE(counts == expected)
                 << label << ", first different pixel x + width * row: "
                 << std::mismatch(counts.begin(), counts.end(), expected.begin()).first - counts.begin();
@@ -57,20 +60,35 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
 }
 
 #if defined(__x86_64__)
-// Every x86-64 processor has SSE2; the compiler's own probe checks that the
-// operating system saves the YMM (and for AVX-512 the opmask and ZMM)
-// registers as well.
-const render_path widest = __builtin_cpu_supports("avx512f") ? render_path::avx512
-                           : __builtin_cpu_supports("avx2") ? render_path::avx2
-                                                            : render_path::sse2;
+// The widest unit, read from the processor itself rather than from the
+// compiler's probe the engine uses: CPUID's feature bits, and XCR0 for the
+// register states the operating system saves (SSE and YMM for AVX2, also
+// the opmask and both ZMM halves for AVX-512).
+render_path widest_unit()
+{
+    unsigned a, b, c, d;
+    __cpuid(1, a, b, c, d);
+    const bool os_saves = c >> 27 & 1;  // OSXSAVE: XGETBV may be used
+    const bool avx = c >> 28 & 1;
+    unsigned xcr0 = 0, xcr0_high = 0;
+    if (os_saves)
+        asm volatile("xgetbv" : "=a"(xcr0), "=d"(xcr0_high) : "c"(0));
+    __cpuid_count(7, 0, a, b, c, d);
+    if (b >> 16 & 1 && (xcr0 & 0xE6) == 0xE6)
+        return render_path::avx512;
+    if (avx && b >> 5 & 1 && (xcr0 & 0x6) == 0x6)
+        return render_path::avx2;
+    return render_path::sse2;
+}
 #else
-const render_path widest = render_path::scalar;
+render_path widest_unit() { return render_path::scalar; }
 #endif
 
 // A forced path the processor lacks falls back to the widest it has.
 TEST(FastRender, TheWidestUnitTheProcessorHasIsUsed)
 {
     path_guard guard;
+    const render_path widest = widest_unit();
     EXPECT_EQ(active_render_path(), widest);
     for (const render_path path : all_paths) {
         force_render_path(path);

@@ -1,6 +1,6 @@
 #include "renderer.h"
 
-#include "fast_render.h"
+#include "render_paths.h"
 #include "test_views.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,7 @@
 // the record and path guard the tests share.
 #pragma once
 
-#include "fast_render.h"
-#include "fractal.h"
+#include "render_paths.h"
 
 #include <cstdint>
 #include <limits>

@@ -35,19 +35,6 @@ test_window::~test_window()
     UnregisterClassW(WINDOW_CLASS, GetModuleHandleW(nullptr));
 }
 
-view_parameters view_of(const CFractal& fractal)
-{
-    return {fractal.center_x, fractal.center_y, fractal.radius, fractal.max_iterations, fractal.figure_index,
-            fractal.palette_index};
-}
-
-bool operator==(const view_parameters& a, const view_parameters& b)
-{
-    return a.center_x == b.center_x && a.center_y == b.center_y && a.radius == b.radius &&
-           a.max_iterations == b.max_iterations && a.figure_index == b.figure_index &&
-           a.palette_index == b.palette_index;
-}
-
 void PrintTo(const view_parameters& v, std::ostream* out)
 {
     *out << std::setprecision(17) << v.center_x << ", " << v.center_y << ", r " << v.radius << ", c "

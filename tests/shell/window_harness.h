@@ -4,6 +4,7 @@
 #pragma once
 
 #include "main_window.h"
+#include "render_paths.h"
 #include "renderer.h"
 
 #include <cstdint>
@@ -31,9 +32,6 @@ private:
     HWND window_ = nullptr;
 };
 
-view_parameters view_of(const CFractal& fractal);
-// Views are equal when every field is, the doubles bit for bit in value.
-bool operator==(const view_parameters& a, const view_parameters& b);
 void PrintTo(const view_parameters& view, std::ostream* out);
 // Puts a view into the window's record and renders it, as a dialog apply would.
 void show_view(test_window& window, const view_parameters& view);

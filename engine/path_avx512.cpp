@@ -2,11 +2,9 @@
 // opmask registers. Only AVX-512F is enabled here; its FMA instructions are
 // never asked for and -ffp-contract=off keeps the compiler from forming
 // them, so every multiply and add rounds on its own as in the definition.
-#include "fast_render_paths.h"
+#include "path_entries.h"
 
 #if defined(__x86_64__)
-
-#include "renderer.h"
 
 #include <cstdint>
 #include <cstring>
@@ -15,7 +13,7 @@
 #include <immintrin.h>
 
 #define KERNEL_TARGET "avx512f"
-#include "fast_kernel.h"
+#include "vector_kernel.h"
 
 namespace {
 
@@ -71,14 +69,14 @@ struct avx512_lanes {
 
 void render_columns_avx512(const CFractal& fractal, const render_layout& layout, int k)
 {
-    colour_sink sink{fractal};
+    const colour_sink sink{fractal};
     run_worker_for_figure<avx512_lanes>(fractal, layout, k, sink);
 }
 
-void count_columns_avx512(const CFractal& fractal, int k, std::int32_t* counts)
+void count_columns_avx512(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
 {
-    count_sink sink{counts, fractal.width};
-    run_worker_for_figure<avx512_lanes>(fractal, viewer_layout(fractal), k, sink);
+    const count_sink sink{fractal, counts};
+    run_worker_for_figure<avx512_lanes>(fractal, layout, k, sink);
 }
 
 #endif

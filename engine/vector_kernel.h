@@ -19,8 +19,7 @@
 // saves (Brent's scheme) are made.
 #pragma once
 
-#include "fractal.h"
-#include "renderer.h"
+#include "image_definition.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,7 +29,7 @@
 #include <new>
 
 #ifndef KERNEL_TARGET
-#error "define KERNEL_TARGET, the instruction set of the kernel, before including fast_kernel.h"
+#error "define KERNEL_TARGET, the instruction set of the kernel, before including vector_kernel.h"
 #endif
 // For the functions that handle vectors, and for the lane operations.
 #define KERNEL_FUNCTION [[gnu::target(KERNEL_TARGET)]]
@@ -92,22 +91,6 @@ private:
     std::int32_t x_;
     std::int32_t row_;
     double im_ = 0.0;
-};
-
-// Colours each finished pixel as the scalar renderer does.
-struct colour_sink {
-    const CFractal& fractal;
-    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { put_pixel(fractal, x, i, n); }
-};
-
-// Stores each finished pixel's escape count.
-struct count_sink {
-    std::int32_t* counts;
-    std::int32_t width;
-    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const
-    {
-        counts[static_cast<std::size_t>(x) + static_cast<std::size_t>(width) * i] = n;
-    }
 };
 
 // Alignment of the lane data: a whole 64-byte vector never straddles a cache line.
@@ -246,7 +229,7 @@ KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t s
 // pixels left, and the lane then idles at z = c = 0, never flagged.
 template <int N, class Sink>
 inline bool fill_lane(lane_group<N>& g, int l, pixel_stream& pixels, std::int64_t step, std::int32_t limit,
-                      Sink& sink)
+                      const Sink& sink)
 {
     std::int32_t x;
     std::int32_t i;
@@ -294,7 +277,7 @@ inline void save_point(lane_group<N>& g, int l)
 
 // Computes every pixel of worker k of the layout with exponent P and hands its count to sink.
 template <class L, int P, class Sink>
-KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& layout, int k, Sink& sink)
+KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& layout, int k, const Sink& sink)
 {
     constexpr int W = L::width;
     constexpr int N = L::vectors * W;
@@ -389,7 +372,7 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
 
 // Runs worker k with the kernel of the view's exponent.
 template <class L, class Sink>
-KERNEL_FUNCTION void run_worker_for_figure(const CFractal& fractal, const render_layout& layout, int k, Sink& sink)
+KERNEL_FUNCTION void run_worker_for_figure(const CFractal& fractal, const render_layout& layout, int k, const Sink& sink)
 {
     switch (fractal.figure_index) {
     case 0:

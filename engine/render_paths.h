@@ -1,14 +1,14 @@
-// The vectorised renderer: the same escape counts as the formulas of
-// formulas.h, several pixels at a time, on the widest vector unit the
-// processor has. The scalar formulas stay the definition and the fallback.
+// The ways of computing an image: the scalar definition of formulas.h and
+// the vector units, which give the same escape counts several pixels at a
+// time. One table holds them; the renderer uses the widest the processor
+// has unless another is forced.
 #pragma once
 
-#include "fractal.h"
-#include "renderer.h"
+#include "image_definition.h"
 
 #include <cstdint>
 
-// The ways of computing counts, narrowest first.
+// The ways of computing counts, narrowest first; each is a row of the table.
 enum class render_path { scalar, sse2, avx2, avx512 };
 
 // The widest path this processor can run.
@@ -27,11 +27,14 @@ const char* render_path_name(render_path path);
 // The path a name stands for; otherwise when the name is null or unknown.
 render_path render_path_from_name(const char* name, render_path otherwise);
 
+// Renders the columns x = k, k + workers, k + 2 workers, ... of every row on
+// the active path.
+void render_columns(const CFractal& fractal, const render_layout& layout, int k);
+
+// Renders the columns x = k, k + 8, k + 16, ... of the viewer's layout.
+void render_columns(const CFractal& fractal, int k);
+
 // Writes the escape count of every pixel of the view to counts[x + width * i]
 // (width * height entries), computed by the given path (or the best one the
 // processor can run), worker after worker on the calling thread.
-void compute_counts(const CFractal& fractal, render_path path, std::int32_t* counts);
-
-// Renders the columns of worker k as render_columns does, on the active
-// vector path; false, with nothing drawn, when the scalar path is active.
-bool render_columns_fast(const CFractal& fractal, const render_layout& layout, int k);
+void compute_counts(const CFractal& fractal, const render_layout& layout, render_path path, std::int32_t* counts);

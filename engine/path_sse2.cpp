@@ -1,9 +1,7 @@
 // The SSE2 path: two doubles per vector, on every x86-64 processor.
-#include "fast_render_paths.h"
+#include "path_entries.h"
 
 #if defined(__x86_64__)
-
-#include "renderer.h"
 
 #include <cstdint>
 #include <cstring>
@@ -12,7 +10,7 @@
 #include <emmintrin.h>
 
 #define KERNEL_TARGET "sse2"
-#include "fast_kernel.h"
+#include "vector_kernel.h"
 
 namespace {
 
@@ -66,14 +64,14 @@ struct sse2_lanes {
 
 void render_columns_sse2(const CFractal& fractal, const render_layout& layout, int k)
 {
-    colour_sink sink{fractal};
+    const colour_sink sink{fractal};
     run_worker_for_figure<sse2_lanes>(fractal, layout, k, sink);
 }
 
-void count_columns_sse2(const CFractal& fractal, int k, std::int32_t* counts)
+void count_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
 {
-    count_sink sink{counts, fractal.width};
-    run_worker_for_figure<sse2_lanes>(fractal, viewer_layout(fractal), k, sink);
+    const count_sink sink{fractal, counts};
+    run_worker_for_figure<sse2_lanes>(fractal, layout, k, sink);
 }
 
 #endif

@@ -1,10 +1,8 @@
 // The AVX2 path: four doubles per vector. Only AVX2 is enabled here, not
 // FMA, so every multiply and add rounds on its own as in the definition.
-#include "fast_render_paths.h"
+#include "path_entries.h"
 
 #if defined(__x86_64__)
-
-#include "renderer.h"
 
 #include <cstdint>
 #include <cstring>
@@ -13,7 +11,7 @@
 #include <immintrin.h>
 
 #define KERNEL_TARGET "avx2"
-#include "fast_kernel.h"
+#include "vector_kernel.h"
 
 namespace {
 
@@ -68,14 +66,14 @@ struct avx2_lanes {
 
 void render_columns_avx2(const CFractal& fractal, const render_layout& layout, int k)
 {
-    colour_sink sink{fractal};
+    const colour_sink sink{fractal};
     run_worker_for_figure<avx2_lanes>(fractal, layout, k, sink);
 }
 
-void count_columns_avx2(const CFractal& fractal, int k, std::int32_t* counts)
+void count_columns_avx2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
 {
-    count_sink sink{counts, fractal.width};
-    run_worker_for_figure<avx2_lanes>(fractal, viewer_layout(fractal), k, sink);
+    const count_sink sink{fractal, counts};
+    run_worker_for_figure<avx2_lanes>(fractal, layout, k, sink);
 }
 
 #endif

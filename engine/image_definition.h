@@ -1,0 +1,81 @@
+// What an image is, beneath every way of computing one: how its pixels map
+// onto the plane, how the columns are shared among workers, and how an escape
+// count becomes a pixel's colour. Every render path builds on this header and
+// on nothing above it.
+#pragma once
+
+#include "fractal.h"
+#include "palettes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+// How an image maps onto the plane and is shared among workers: column x
+// samples re = ((2x - W) r) / column_scale + center_x, memory row i samples
+// im = ((2i - H) r) / row_scale + center_y, and worker k owns the columns
+// k, k + workers, k + 2 workers, ... Every worker count gives the same bytes
+// for the same scales.
+struct render_layout {
+    std::int32_t column_scale;
+    std::int32_t row_scale;
+    int workers;
+};
+
+// The viewer's eight workers.
+inline constexpr int WORKER_COUNT = 8;
+
+// The most workers a layout may ask for; their handles live on the stack.
+inline constexpr int MAX_WORKERS = 1024;
+
+// The viewer's layout: each side divided by its own length, eight workers.
+inline render_layout viewer_layout(const CFractal& fractal)
+{
+    return {fractal.width, fractal.height, WORKER_COUNT};
+}
+
+// Real part sampled by column x: the lower-left corner of the pixel's cell.
+// The integer 2x - W is formed first, then converted; the order of the
+// operations is part of the definition of the image.
+inline double column_re(const CFractal& fractal, const render_layout& layout, std::int32_t x)
+{
+    return (static_cast<double>(2 * x - fractal.width) * fractal.radius) / layout.column_scale + fractal.center_x;
+}
+
+// Imaginary part sampled by memory row i; row 0 is the bottom of the screen.
+inline double row_im(const CFractal& fractal, const render_layout& layout, std::int32_t i)
+{
+    return (static_cast<double>(2 * i - fractal.height) * fractal.radius) / layout.row_scale + fractal.center_y;
+}
+
+// Index of pixel (x, i) in a buffer of one entry per pixel, memory row by memory row.
+inline std::size_t pixel_index(const CFractal& fractal, std::int32_t x, std::int32_t i)
+{
+    return static_cast<std::size_t>(x) + static_cast<std::size_t>(fractal.width) * static_cast<std::size_t>(i);
+}
+
+// Writes the colour of escape count n to the pixel at column x of memory row i:
+// black for a point that did not escape, else palette entry n mod length.
+inline void put_pixel(const CFractal& fractal, std::int32_t x, std::int32_t i, std::int32_t n)
+{
+    std::uint8_t* pixel = fractal.pixels + 3 * pixel_index(fractal, x, i);
+    if (n < fractal.max_iterations) {
+        const std::uint32_t j = static_cast<std::uint32_t>(n) % palette_lengths[fractal.palette_index];
+        std::memcpy(pixel, palette_colors[fractal.palette_index][j], 3);
+    } else {
+        std::memset(pixel, 0, 3);
+    }
+}
+
+// Where a render path sends each finished pixel: its colour into the image.
+struct colour_sink {
+    const CFractal& fractal;
+    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { put_pixel(fractal, x, i, n); }
+};
+
+// Or its escape count into counts[x + width * i].
+struct count_sink {
+    const CFractal& fractal;
+    std::int32_t* counts;
+    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { counts[pixel_index(fractal, x, i)] = n; }
+};

@@ -1,0 +1,34 @@
+// The scalar path: the definition's own loop, and the reference every other
+// path is held to.
+#include "path_entries.h"
+
+#include "formulas.h"
+
+#include <cassert>
+
+namespace {
+
+// Every pixel of worker k, through the view's formula, to sink.
+template <class Sink>
+void run_worker(const CFractal& fractal, const render_layout& layout, int k, const Sink& sink)
+{
+    assert(fractal.figure_index >= 0 && fractal.figure_index < FIGURE_COUNT);
+    const escape_time_function escape_time = figure_functions[fractal.figure_index];
+    for (std::int32_t i = 0; i < fractal.height; ++i) {
+        const double im = row_im(fractal, layout, i);
+        for (std::int32_t x = k; x < fractal.width; x += layout.workers)
+            sink(x, i, escape_time(column_re(fractal, layout, x), im, fractal.max_iterations));
+    }
+}
+
+}  // namespace
+
+void render_columns_scalar(const CFractal& fractal, const render_layout& layout, int k)
+{
+    run_worker(fractal, layout, k, colour_sink{fractal});
+}
+
+void count_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
+{
+    run_worker(fractal, layout, k, count_sink{fractal, counts});
+}
