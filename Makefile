@@ -7,7 +7,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: run test bench bench-wine fuzz soak native windows clean
+.PHONY: run test bench bench-wine fuzz soak native windows package clean
 
 run:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
@@ -39,14 +39,19 @@ bench-wine:
 # The native engine, quellarin-render and their tests.
 native:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES)
-	cmake -S . -B build/native -G Ninja
-	ninja -C build/native
+	cmake --preset native
+	cmake --build --preset native
 
 # quellarin.exe, quellarin-render.exe and the Windows tests.
 windows:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
-	cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
-	ninja -C build/windows
+	cmake --preset windows
+	cmake --build --preset windows
+
+# quellarin-VERSION-win64.zip and quellarin-render-VERSION-Linux-ARCH.tar.gz in build/packages/.
+package:
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
+	@scripts/package.sh
 
 clean:
 	rm -rf build

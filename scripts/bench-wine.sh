@@ -3,19 +3,19 @@
 # boundary view (r = 1e-12, 60000 iterations, 640 x 640, eight workers), one
 # run of quellarin-render on each path, native and under Wine taking turns
 # so that a change in the machine's load hits both alike. Prints the median
-# render time of each and their ratio. Builds in build/bench-native and
-# build/bench-windows (or QUELLARIN_BENCH_BUILD, QUELLARIN_BENCH_WINDOWS_BUILD).
+# render time of each and their ratio. Both are Release builds: the bench
+# preset's (build/bench) and the windows preset's (build/windows).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-native=${QUELLARIN_BENCH_BUILD:-$root/build/bench-native}
-windows=${QUELLARIN_BENCH_WINDOWS_BUILD:-$root/build/bench-windows}
+cd "$root"
+native=$root/build/bench
+windows=$root/build/windows
 rounds=${QUELLARIN_BENCH_ROUNDS:-3}  # turns of 5 renders each
 target=1.15                          # largest Wine : native ratio accepted
-cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELLARIN_BUILD_TESTS=OFF >/dev/null
-ninja -C "$native" -j2 quellarin-render >/dev/null
-cmake -S "$root" -B "$windows" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELLARIN_BUILD_TESTS=OFF \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-ninja -C "$windows" -j2 quellarin-render >/dev/null
+cmake --preset bench >/dev/null
+cmake --build --preset bench --target quellarin-render >/dev/null
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target quellarin-render >/dev/null
 source "$root/tests/wine/wine-env.sh"
 wine_env_start "$windows/wine-template"
 cd "$wine_prefix"

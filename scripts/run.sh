@@ -4,10 +4,10 @@
 # window and closes it again.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build/windows
-[ -f "$build/CMakeCache.txt" ] ||
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-ninja -C "$build" quellarin quellarin_shot >/dev/null
+cd "$root"
+build=$root/build/windows  # the windows preset's folder
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target quellarin quellarin_shot >/dev/null
 exe=$build/shell/quellarin.exe
 
 if [ "$(uname -s)" != Linux ]; then

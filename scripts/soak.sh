@@ -3,10 +3,10 @@
 # under Wine (20000 unless QUELLARIN_SOAK_GESTURES says otherwise).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build/windows
-[ -f "$build/CMakeCache.txt" ] ||
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-ninja -C "$build" shell_tests >/dev/null
+cd "$root"
+build=$root/build/windows  # the windows preset's folder
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target shell_tests >/dev/null
 export QUELLARIN_SOAK_GESTURES=${QUELLARIN_SOAK_GESTURES:-20000}
 start=$(date +%s)
 status=0

@@ -14,21 +14,19 @@ total_failed=0
 log_dir=build/test-logs
 mkdir -p "$log_dir"
 
-# usage: suite NAME BUILD_DIR CTEST_REGEX CMAKE_ARGS...
+# usage: suite NAME   (a configure, build and test preset of CMakePresets.json)
 suite() {
-    local name=$1 dir=$2 regex=$3
-    shift 3
+    local name=$1
     echo "== $name"
-    if ! { cmake -S . -B "$dir" -G Ninja "$@" >"$log_dir/$name.configure.log" 2>&1 &&
-           ninja -C "$dir" -j"$jobs" >"$log_dir/$name.build.log" 2>&1; }; then
+    rm -f "$log_dir/$name.configure.log" "$log_dir/$name.build.log"
+    if ! { cmake --preset "$name" >"$log_dir/$name.configure.log" 2>&1 &&
+           cmake --build --preset "$name" -j "$jobs" >"$log_dir/$name.build.log" 2>&1; }; then
         echo "   build failed; see $log_dir/$name.*.log"
         tail -20 "$log_dir/$name.build.log" 2>/dev/null || tail -20 "$log_dir/$name.configure.log"
         total_failed=$((total_failed + 1))
         return
     fi
-    local args=(--test-dir "$dir" --output-on-failure -j"$jobs")
-    [ -n "$regex" ] && args+=(-R "$regex")
-    ctest "${args[@]}" >"$log_dir/$name.ctest.log" 2>&1
+    ctest --preset "$name" -j "$jobs" >"$log_dir/$name.ctest.log" 2>&1
     local summary
     summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log_dir/$name.ctest.log" | tail -1)
     if [ -z "$summary" ]; then
@@ -51,13 +49,9 @@ suite() {
 
 # The sanitizer suites build with clang, so that every run compiles the
 # program with both compilers.
-clang=clang++
-command -v "$clang" >/dev/null || clang=clang++-14
-suite native build/native ""
-suite asan build/asan-clang "" -DCMAKE_CXX_COMPILER="$clang" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUELLARIN_SANITIZE=address,undefined
-suite tsan build/tsan-clang "Renderer|FastRender|render_cli" -DCMAKE_CXX_COMPILER="$clang" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLARIN_SANITIZE=thread
+suite native
+suite asan
+suite tsan
 echo "== fuzz"
 scripts/fuzz.sh 22 >"$log_dir/fuzz.log" 2>&1
 fuzz_summary=$(tail -1 "$log_dir/fuzz.log")
@@ -72,7 +66,7 @@ else
     total_failed=$((total_failed + 1))
 fi
 
-suite windows build/windows "" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+suite windows
 
 echo "$total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]
