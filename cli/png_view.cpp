@@ -1,7 +1,11 @@
 #include "png_view.h"
 
+#include "render_flags.h"
+
 #include <array>
+#include <charconv>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -89,4 +93,56 @@ bool read_view_text(const std::uint8_t* data, std::size_t size, std::string& tex
     if (!found)
         message = "it holds no view (only PNG files this program wrote do)";
     return found;
+}
+
+bool parse_view_text(std::string_view text, render_options& options, std::string& message)
+{
+    // Each key is the flag of the same name; version is any text.
+    constexpr std::string_view keys[] = {"center-x", "center-y", "radius", "iterations",
+                                         "figure",   "palette",  "size",   "version"};
+    constexpr unsigned VERSION_BIT = 1u << 7;
+    constexpr unsigned all_keys = (1u << std::size(keys)) - 1;
+    unsigned seen = 0;
+    render_options read = options;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const std::size_t equals = line.find('=');
+        const std::string_view key = line.substr(0, equals);
+        const std::string_view value = equals == std::string_view::npos ? "" : line.substr(equals + 1);
+        unsigned bit = 0;
+        for (std::size_t k = 0; k < std::size(keys); ++k) {
+            if (key == keys[k])
+                bit = 1u << k;
+        }
+        if (bit == 0 || (seen & bit) || equals == std::string_view::npos ||
+            (bit != VERSION_BIT && !apply_flag(*find_flag("--" + std::string(key)), value, read))) {
+            message = "its view has a bad line '" + printable(line.substr(0, 80)) + "'";
+            return false;
+        }
+        seen |= bit;
+    }
+    if (seen != all_keys) {
+        message = "its view lacks a line";
+        return false;
+    }
+    options.view = read.view;
+    options.width = read.width;
+    options.height = read.height;
+    return true;
+}
+
+std::string format_view_text(const render_options& options, std::string_view version)
+{
+    // The shortest text that reads back as the same double.
+    const auto exact = [](double value) {
+        char text[32];
+        return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+    };
+    const view_parameters& v = options.view;
+    return "center-x=" + exact(v.center_x) + "\ncenter-y=" + exact(v.center_y) + "\nradius=" + exact(v.radius) +
+           "\niterations=" + std::to_string(v.max_iterations) + "\nfigure=" + std::to_string(v.figure_index) +
+           "\npalette=" + std::to_string(v.palette_index) + "\nsize=" + std::to_string(options.width) + "x" +
+           std::to_string(options.height) + "\nversion=" + std::string(version);
 }

@@ -2,6 +2,8 @@
 // the file can be rendered again.
 #pragma once
 
+#include "render_options.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,3 +20,12 @@ std::vector<std::uint8_t> with_view_text(const std::vector<std::uint8_t>& png, s
 // with one line, when the file is not a whole, sound PNG (every chunk in
 // bounds and its checksum right, up to IEND) or holds no such chunk or two.
 bool read_view_text(const std::uint8_t* data, std::size_t size, std::string& text, std::string& message);
+
+// Reads a view's "key=value" lines (center-x, center-y, radius, iterations,
+// figure, palette, size and version) into options, with the same checks as
+// the command line; version may be any text. False, with one line, and
+// options unchanged otherwise.
+bool parse_view_text(std::string_view text, render_options& options, std::string& message);
+
+// The lines parse_view_text reads, numbers in their shortest exact form.
+std::string format_view_text(const render_options& options, std::string_view version);

@@ -7,8 +7,7 @@
 #include "render_options.h"
 #include "version.h"
 
-#include "fast_render.h"
-#include "fractal.h"
+#include "render_paths.h"
 #include "renderer.h"
 
 #include <algorithm>
@@ -75,7 +74,11 @@ bool read_command_line(int argc, const char* const* argv, const view_loader& loa
     std::string message;
     switch (parse_render_options(argc, argv, options, message, load)) {
     case parse_outcome::help:
-        std::fputs(RENDER_USAGE, stdout);
+        std::fputs(render_usage().c_str(), stdout);
+        code = 0;
+        return false;
+    case parse_outcome::version:
+        std::puts("quellarin-render " QUELLARIN_VERSION_TEXT);
         code = 0;
         return false;
     case parse_outcome::error:
@@ -130,7 +133,7 @@ int render(const render_options& options, const std::filesystem::path& single_pa
         _setmode(_fileno(stdout), _O_BINARY);
 #endif
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(options.width) * options.height * 3);
-    CFractal fractal;
+    CFractal fractal;  // the pixels and size; each frame puts its view in
     fractal.pixels = pixels.data();
     fractal.width = options.width;
     fractal.height = options.height;
@@ -140,14 +143,15 @@ int render(const render_options& options, const std::filesystem::path& single_pa
     progress_line progress(!options.quiet && stderr_is_terminal(), options.last_frame - options.first_frame + 1);
 
     for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
-        render_options view = options;
-        view.radius = movie ? frame_radius(options, k) : options.radius;
+        render_options frame = options;  // its radius is in the view stored in its file
+        if (movie)
+            frame.view.radius = frame_radius(options.zoom_from, options.view.radius, options.frames, k);
         const std::string name = movie && !options.raw ? frame_name(options.pattern, k) : options.output;
         // Claim the output before rendering, so a bad path fails at once.
         staged_file output(movie ? std::filesystem::path(std::u8string(name.begin(), name.end())) : single_path);
         if (!options.raw && !output.open())
             return refuse_output(name);
-        set_view(fractal, {view.center_x, view.center_y, view.radius, view.iterations, view.figure, view.palette});
+        set_view(fractal, frame.view);
         for (int r = 0; r < options.repeat; ++r) {
             const std::int32_t elapsed = compute_image(fractal, layout);
             std::fprintf(report, "%d ms\n", static_cast<int>(elapsed));
@@ -161,7 +165,7 @@ int render(const render_options& options, const std::filesystem::path& single_pa
         } else {
             const std::vector<std::uint8_t> bytes =
                 options.png ? with_view_text(encode_png(fractal.pixels, fractal.width, fractal.height),
-                                             format_view_text(view, QUELLARIN_VERSION_TEXT))
+                                             format_view_text(frame, QUELLARIN_VERSION_TEXT))
                             : encode_bmp(fractal.pixels, fractal.width, fractal.height);
             if (!output.commit(bytes))
                 return refuse_output(name);

@@ -4,6 +4,7 @@
 #include "fuzz_check.h"
 #include "png_view.h"
 #include "render_options.h"
+#include "view_limits.h"
 
 #include <cstring>
 
@@ -17,15 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fail("refusal %s is not one line", quoted(message).c_str());
         return 0;
     }
-    if (!(options.radius > 1e-14 && options.radius <= 4.0) || options.iterations < 1 || options.iterations > 60000 ||
-        options.figure < 0 || options.figure > 2 || options.palette < 0 || options.palette > 14 ||
-        options.width < 16 || options.width > 16384 || options.height < 16 || options.height > 16384)
+    const view_parameters& v = options.view;
+    if (!renderer_accepts_center(v.center_x) || !renderer_accepts_center(v.center_y) ||
+        !renderer_accepts_radius(v.radius) || !renderer_accepts_iterations(v.max_iterations) ||
+        !accepts_figure(v.figure_index) || !accepts_palette(v.palette_index) || options.width < 16 ||
+        options.width > 16384 || options.height < 16 || options.height > 16384)
         fail("accepted a view out of range from %s", quoted(text).c_str());
     render_options back;
     if (!parse_view_text(format_view_text(options, "x"), back, message) ||
-        std::memcmp(&back.center_x, &options.center_x, sizeof(double)) != 0 ||
-        std::memcmp(&back.center_y, &options.center_y, sizeof(double)) != 0 || back.radius != options.radius ||
-        back.iterations != options.iterations || back.width != options.width || back.height != options.height)
+        std::memcmp(&back.view.center_x, &v.center_x, sizeof(double)) != 0 ||
+        std::memcmp(&back.view.center_y, &v.center_y, sizeof(double)) != 0 || !(back.view == v) ||
+        back.width != options.width || back.height != options.height)
         fail("the view of %s does not read back", quoted(text).c_str());
     return 0;
 }

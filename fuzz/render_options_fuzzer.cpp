@@ -4,6 +4,7 @@
 // file is named by --output's own argument and a movie's frame names are what
 // printf makes of the pattern; a refusal is one line.
 #include "fuzz_check.h"
+#include "render_flags.h"
 #include "render_options.h"
 
 #include <strings.h>
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -29,13 +31,6 @@ double c_number(const std::string& value, bool integer)
     return number;
 }
 
-// The numeric options in flag order, and the bounds each accepted one keeps.
-constexpr const char* NUMBER_FLAGS[] = {"--center-x", "--center-y", "--radius", "--zoom-from", "--iterations",
-                                        "--figure",   "--palette",  "--repeat", "--frames",    "--workers"};
-constexpr int FIRST_INTEGER = 4;
-const double LOW[] = {-DBL_MAX, -DBL_MAX, std::nextafter(1e-14, 1.0), std::nextafter(1e-14, 1.0), 1, 0, 0, 1, 2, 1};
-const double HIGH[] = {DBL_MAX, DBL_MAX, 4, 4, 60000, 2, 14, 10000, 1000000, 1024};
-
 // strtoll's reading of "AsepB", each part whole.
 std::pair<double, double> c_pair(const std::string& value, char separator)
 {
@@ -45,45 +40,60 @@ std::pair<double, double> c_pair(const std::string& value, char separator)
     return {c_number(value.substr(0, at), true), c_number(value.substr(at + 1), true)};
 }
 
-void check_render(const std::vector<std::string>& args, const render_options& options)
+// The value of a numeric flag's field, as a double.
+double field_of(const render_flag& flag, render_options& options)
 {
-    double given[] = {0, 0, 2, 0, 1000, 0, 0, 1, 1, 0};
-    bool set[std::size(given)] = {};
+    return flag.kind == flag_kind::integer ? double(flag.integer(options)) : flag.real(options);
+}
+
+bool numeric(const render_flag& flag)
+{
+    return flag.kind == flag_kind::integer || flag.kind == flag_kind::center || flag.kind == flag_kind::radius;
+}
+
+void check_render(const std::vector<std::string>& args, render_options options)
+{
+    // The last value given to each numeric flag, as the C library reads it.
+    std::map<std::string_view, double> given;
     std::pair<double, double> size{640, 640}, range{0, -1};
     std::string output;
     bool quiet = false;
     for (std::size_t a = 1; a < args.size(); a += 2) {
-        if (args[a] == "--quiet") {
+        const render_flag* flag = find_flag(args[a]);
+        if (flag && flag->kind == flag_kind::toggle) {
             quiet = true;
             --a;
             continue;
         }
-        const auto* flag = std::find(std::begin(NUMBER_FLAGS), std::end(NUMBER_FLAGS), args[a]);
-        const int f = static_cast<int>(flag - NUMBER_FLAGS);
-        if (a + 1 == args.size() ||
-            (flag == std::end(NUMBER_FLAGS) && args[a] != "--output" && args[a] != "--size" && args[a] != "--frame-range"))
+        if (!flag || a + 1 == args.size() || flag->value_name.empty() || flag->kind == flag_kind::view_file)
             fail("accepted %s as a flag with a value", quoted(args[a]).c_str());
-        if (args[a] == "--output")
+        if (flag->kind == flag_kind::output)
             output = args[a + 1];
-        else if (args[a] == "--size")
+        else if (flag->kind == flag_kind::size)
             size = c_pair(args[a + 1], 'x');
-        else if (args[a] == "--frame-range")
+        else if (flag->kind == flag_kind::frame_range)
             range = c_pair(args[a + 1], ':');
         else
-            given[f] = c_number(args[a + 1], f >= FIRST_INTEGER), set[f] = true;
+            given[flag->name] = c_number(args[a + 1], flag->kind == flag_kind::integer);
     }
-    const double taken[] = {options.center_x,          options.center_y,        options.radius,
-                            options.zoom_from,         double(options.iterations), double(options.figure),
-                            double(options.palette),   double(options.repeat),  double(options.frames),
-                            double(options.workers)};
-    for (std::size_t i = 0; i < std::size(taken); ++i) {
+    render_options defaults;
+    for (const render_flag& flag : render_flags()) {
+        if (!numeric(flag))
+            continue;
+        const auto g = given.find(flag.name);
+        const double want = g != given.end() ? g->second : field_of(flag, defaults);
+        const double taken = field_of(flag, options);
+        const bool in_range = flag.kind == flag_kind::integer ? flag.range.contains(flag.integer(options))
+                              : flag.kind == flag_kind::center ? renderer_accepts_center(taken)
+                                                               : renderer_accepts_radius(taken);
         // Bit for bit, so that a centre's signed zero counts.
-        if (std::memcmp(&taken[i], &given[i], sizeof(double)) != 0 || (set[i] && !(taken[i] >= LOW[i] && taken[i] <= HIGH[i])))
-            fail("took %s %a where %a was given", NUMBER_FLAGS[i], taken[i], given[i]);
+        if (std::memcmp(&taken, &want, sizeof(double)) != 0 || (g != given.end() && !in_range))
+            fail("took %s %a where %a was given", std::string(flag.name).c_str(), taken, want);
     }
     const bool movie = options.frames > 1;
-    if (set[3] != movie || options.quiet != quiet)
-        fail("took a movie of %d frames, zoom %s, quiet %d", options.frames, set[3] ? "given" : "not given", quiet);
+    if (given.contains("--zoom-from") != movie || options.quiet != quiet)
+        fail("took a movie of %d frames, zoom %s, quiet %d", options.frames,
+             given.contains("--zoom-from") ? "given" : "not given", quiet);
     if (size != std::pair<double, double>(options.width, options.height) || options.width < 16 ||
         options.width > 16384 || options.height < 16 || options.height > 16384)
         fail("took the size %dx%d where %gx%g was given", options.width, options.height, size.first, size.second);
@@ -122,6 +132,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             args.emplace_back();
         else
             args.back() += static_cast<char>(data[i]);
+    }
+    // An argument of one byte from 1 to 31 stands for the flag of that row of
+    // the table, so every flag is reached without a list of them here.
+    const auto flags = render_flags();
+    for (std::string& arg : args) {
+        if (arg.size() == 1 && arg[0] >= 1 && arg[0] < 32 && static_cast<std::size_t>(arg[0] - 1) < flags.size())
+            arg = flags[static_cast<std::size_t>(arg[0] - 1)].name;
     }
     std::vector<const char*> argv(args.size());
     std::ranges::transform(args, argv.begin(), [](const std::string& arg) { return arg.c_str(); });
