@@ -98,10 +98,11 @@ bool read_view_text(const std::uint8_t* data, std::size_t size, std::string& tex
 bool parse_view_text(std::string_view text, render_options& options, std::string& message)
 {
     // Each key is the flag of the same name; version is any text.
-    constexpr std::string_view keys[] = {"center-x", "center-y", "radius", "iterations",
-                                         "figure",   "palette",  "size",   "version"};
+    constexpr std::string_view keys[] = {"center-x", "center-y", "radius",  "iterations", "figure",
+                                         "palette",  "size",     "version", "method"};
     constexpr unsigned VERSION_BIT = 1u << 7;
-    constexpr unsigned all_keys = (1u << std::size(keys)) - 1;
+    constexpr unsigned METHOD_BIT = 1u << 8;
+    constexpr unsigned all_keys = (1u << std::size(keys)) - 1 - METHOD_BIT;
     unsigned seen = 0;
     render_options read = options;
     while (!text.empty()) {
@@ -123,26 +124,35 @@ bool parse_view_text(std::string_view text, render_options& options, std::string
         }
         seen |= bit;
     }
-    if (seen != all_keys) {
+    if ((seen & ~METHOD_BIT) != all_keys) {
         message = "its view lacks a line";
         return false;
     }
     options.view = read.view;
     options.width = read.width;
     options.height = read.height;
+    if (seen & METHOD_BIT)
+        options.method = read.method;
     return true;
 }
 
-std::string format_view_text(const render_options& options, std::string_view version)
+std::string format_view_text(const render_options& options, bool perturbation, std::string_view version)
 {
-    // The shortest text that reads back as the same double.
-    const auto exact = [](double value) {
+    // The text as given, or the shortest text that reads back as the same double.
+    const auto number = [perturbation](double value, const std::string& given) {
+        if (perturbation && !given.empty())
+            return given;
         char text[32];
         return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
     };
     const view_parameters& v = options.view;
-    return "center-x=" + exact(v.center_x) + "\ncenter-y=" + exact(v.center_y) + "\nradius=" + exact(v.radius) +
-           "\niterations=" + std::to_string(v.max_iterations) + "\nfigure=" + std::to_string(v.figure_index) +
-           "\npalette=" + std::to_string(v.palette_index) + "\nsize=" + std::to_string(options.width) + "x" +
-           std::to_string(options.height) + "\nversion=" + std::string(version);
+    std::string text = "center-x=" + number(v.center_x, v.center_x_text) + "\ncenter-y=" +
+                       number(v.center_y, v.center_y_text) + "\nradius=" + number(v.radius, v.radius_text) +
+                       "\niterations=" + std::to_string(v.max_iterations) + "\nfigure=" +
+                       std::to_string(v.figure_index) + "\npalette=" + std::to_string(v.palette_index) + "\nsize=" +
+                       std::to_string(options.width) + "x" + std::to_string(options.height) + "\nversion=" +
+                       std::string(version);
+    if (options.method != render_method::automatic)
+        text += options.method == render_method::exact ? "\nmethod=exact" : "\nmethod=perturbation";
+    return text;
 }

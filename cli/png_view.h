@@ -22,10 +22,14 @@ std::vector<std::uint8_t> with_view_text(const std::vector<std::uint8_t>& png, s
 bool read_view_text(const std::uint8_t* data, std::size_t size, std::string& text, std::string& message);
 
 // Reads a view's "key=value" lines (center-x, center-y, radius, iterations,
-// figure, palette, size and version) into options, with the same checks as
-// the command line; version may be any text. False, with one line, and
-// options unchanged otherwise.
+// figure, palette, size and version, then method if the view was rendered
+// by a forced method) into options, with the same checks as the command
+// line; version may be any text. False, with one line, and options
+// unchanged otherwise.
 bool parse_view_text(std::string_view text, render_options& options, std::string& message);
 
-// The lines parse_view_text reads, numbers in their shortest exact form.
-std::string format_view_text(const render_options& options, std::string_view version);
+// The lines parse_view_text reads. A view rendered by the double definition
+// stores its numbers in their shortest exact form, which is all that
+// definition reads; one rendered by perturbation stores its centre and
+// radius as given, every digit.
+std::string format_view_text(const render_options& options, bool perturbation, std::string_view version);

@@ -53,6 +53,13 @@ void progress_line::frame_done()
     }
 }
 
+void progress_line::orbit_progress(std::int64_t done, std::int64_t total)
+{
+    const std::lock_guard lock(mutex_);
+    orbit_done_ = done;
+    orbit_total_ = done >= total ? 0 : total;
+}
+
 void progress_line::run()
 {
     std::unique_lock lock(mutex_);
@@ -74,7 +81,11 @@ void progress_line::show()
     if (done > 0)
         format_duration(left, sizeof left, elapsed / done * (frames_ - done));
     char line[128];
-    std::snprintf(line, sizeof line, "frames %d of %d, %s elapsed, %s left", done, frames_, spent, left);
+    if (orbit_total_ > 0)
+        std::snprintf(line, sizeof line, "reference orbit %lld of at most %lld steps, %s elapsed",
+                      static_cast<long long>(orbit_done_), static_cast<long long>(orbit_total_), spent);
+    else
+        std::snprintf(line, sizeof line, "frames %d of %d, %s elapsed, %s left", done, frames_, spent, left);
     // Padded, so that a shorter line covers a longer one; no terminal codes,
     // which not every Windows console reads.
     std::fprintf(stderr, "\r%-60s", line);

@@ -1,5 +1,6 @@
-// One line of progress on a terminal's standard error: frames done, time
-// elapsed and time left, rewritten in place while a long render runs.
+// One line of progress on a terminal's standard error: the reference orbit
+// of a deep view while it is computed, then frames done, time elapsed and
+// time left, rewritten in place while a long render runs.
 #pragma once
 
 #include <chrono>
@@ -17,6 +18,8 @@ public:
     progress_line& operator=(const progress_line&) = delete;
 
     void frame_done();
+    // The reference orbit has `done` of at most `total` elements.
+    void orbit_progress(std::int64_t done, std::int64_t total);
 
 private:
     void run();
@@ -27,6 +30,8 @@ private:
     const bool enabled_;
     std::mutex mutex_;
     std::int32_t done_ = 0;
+    std::int64_t orbit_done_ = 0;
+    std::int64_t orbit_total_ = 0;  // 0 while no orbit is being computed
     std::condition_variable wake_;
     bool stopping_ = false;
     bool shown_ = false;

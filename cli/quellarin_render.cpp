@@ -1,16 +1,22 @@
 // quellarin-render: renders views with the viewer's own engine into BMP or
 // PNG files, or raw frames on standard output: single images of any size,
 // and zoom movies whose frames can be rendered apart, in any order.
+#include "deep_frames.h"
 #include "image_file.h"
+#include "kfr_location.h"
 #include "png_view.h"
 #include "progress_line.h"
 #include "render_options.h"
+#include "system_memory.h"
 #include "version.h"
 
 #include "render_paths.h"
 #include "renderer.h"
+#include "view_limits.h"
 
 #include <algorithm>
+#include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,15 +57,28 @@ bool choose_render_path(std::string& message)
     return false;
 }
 
-// Reads the view stored in the PNG file at path into options.
+// Reads the view stored in the PNG file at path, or the location in a .kfr
+// file, into options.
 bool load_view(const std::filesystem::path& path, const char* given, render_options& options, std::string& message)
 {
     // No PNG of the largest image is longer than its raw pixels and a little.
     constexpr std::size_t LONGEST_PNG = MAX_PIXEL_BYTES + (std::size_t{64} << 20);
+    // A location is a few numbers of at most MAX_NUMBER_TEXT characters, and settings.
+    constexpr std::size_t LONGEST_LOCATION = 16 << 20;
+    std::string extension = path.extension().string();
+    for (char& c : extension)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    const bool location = extension == ".kfr";
     std::vector<std::uint8_t> bytes;
     std::string text;
     std::string why = "it cannot be read, or is too long";
-    if (!read_file(path, LONGEST_PNG, bytes) || !read_view_text(bytes.data(), bytes.size(), text, why) ||
+    const bool read = read_file(path, location ? LONGEST_LOCATION : LONGEST_PNG, bytes);
+    if (read && location) {
+        text.assign(bytes.begin(), bytes.end());
+        if (parse_kfr_location(text, options, why))
+            return true;
+    }
+    if (!read || location || !read_view_text(bytes.data(), bytes.size(), text, why) ||
         !parse_view_text(text, options, why)) {
         message = "quellarin-render: --from '" + printable(given) + "' cannot be used: " + why;
         return false;
@@ -121,6 +140,65 @@ int default_workers()
     return std::clamp(threads, WORKER_COUNT, MAX_WORKERS);
 }
 
+// The shortest text that reads back as the same double.
+std::string shortest(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// A radius given as text, in full range.
+floatexp radius_of(const std::string& text, double value)
+{
+    return text.empty() ? to_floatexp(value) : *parse_decimal(text);
+}
+
+// Zooms whose ends a double holds with all its bits keep the frame radii
+// they have always had, computed in doubles.
+bool double_zoom(const render_options& options)
+{
+    constexpr double NORMAL_ENOUGH = 1e-300;
+    return options.zoom_from >= NORMAL_ENOUGH && options.view.radius >= NORMAL_ENOUGH;
+}
+
+// Frame k's options: its radius (exactly the given texts at a movie's ends)
+// and, as a full-range number, in radius.
+render_options frame_options(const render_options& options, std::int32_t k, floatexp& radius)
+{
+    render_options frame = options;
+    const std::int32_t last = options.frames - 1;
+    if (options.frames == 1 || k == last) {
+        radius = radius_of(options.view.radius_text, options.view.radius);
+    } else if (k == 0) {
+        frame.view.radius = options.zoom_from;
+        frame.view.radius_text = options.zoom_from_text;
+        radius = radius_of(options.zoom_from_text, options.zoom_from);
+    } else if (double_zoom(options)) {
+        frame.view.radius = frame_radius(options.zoom_from, options.view.radius, options.frames, k);
+        frame.view.radius_text = shortest(frame.view.radius);
+        radius = to_floatexp(frame.view.radius);
+    } else {
+        radius = frame_radius(radius_of(options.zoom_from_text, options.zoom_from),
+                              radius_of(options.view.radius_text, options.view.radius), options.frames, k);
+        frame.view.radius = to_double(radius);
+        frame.view.radius_text = format_decimal(radius);
+    }
+    return frame;
+}
+
+// Whether a frame of this radius is rendered by perturbation.
+bool by_perturbation(const render_options& options, double radius)
+{
+    return options.method == render_method::perturbation ||
+           (options.method == render_method::automatic && !exact_method_accepts_radius(radius));
+}
+
+// The memory a deep render may take: as given, else half the machine's.
+std::uint64_t memory_budget(const render_options& options)
+{
+    return options.memory_limit > 0 ? options.memory_limit : physical_memory_bytes() / 2;
+}
+
 // Renders the frames of the options (one for a still image), prints the
 // times and writes each file; single_path names a still image's file.
 int render(const render_options& options, const std::filesystem::path& single_path)
@@ -132,7 +210,30 @@ int render(const render_options& options, const std::filesystem::path& single_pa
     if (options.raw)
         _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    // One reference orbit serves every frame: its precision is the deepest
+    // frame's of the whole movie, so that a frame's bytes do not depend on
+    // which frames a run renders.
+    const floatexp deepest = movie ? smaller_of(radius_of(options.zoom_from_text, options.zoom_from),
+                                         radius_of(options.view.radius_text, options.view.radius))
+                                   : radius_of(options.view.radius_text, options.view.radius);
+    const char* bla = std::getenv("QUELLARIN_BLA");
+    perturbation_frames deep(options, deepest, !(bla && std::strcmp(bla, "off") == 0));
+    bool any_deep = false;
+    for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
+        floatexp radius;
+        any_deep = any_deep || by_perturbation(options, frame_options(options, k, radius).view.radius);
+    }
+    if (any_deep && deep.bytes_needed() > memory_budget(options)) {
+        std::fprintf(stderr,
+                     "quellarin-render: the view needs up to %llu bytes for its reference orbit of %d iterations, "
+                     "its tables and counts, more than the memory limit of %llu bytes (see --memory-limit)\n",
+                     static_cast<unsigned long long>(deep.bytes_needed()), options.view.max_iterations,
+                     static_cast<unsigned long long>(memory_budget(options)));
+        return 2;
+    }
+
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(options.width) * options.height * 3);
+    std::vector<std::int32_t> counts;
     CFractal fractal;  // the pixels and size; each frame puts its view in
     fractal.pixels = pixels.data();
     fractal.width = options.width;
@@ -141,11 +242,14 @@ int render(const render_options& options, const std::filesystem::path& single_pa
     const std::int32_t scale = std::min(options.width, options.height);
     const render_layout layout = {scale, scale, options.workers > 0 ? options.workers : default_workers()};
     progress_line progress(!options.quiet && stderr_is_terminal(), options.last_frame - options.first_frame + 1);
+    const orbit_progress orbit_done = [&](std::int64_t done) {
+        progress.orbit_progress(done, static_cast<std::int64_t>(options.view.max_iterations) + 2);
+    };
 
     for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
-        render_options frame = options;  // its radius is in the view stored in its file
-        if (movie)
-            frame.view.radius = frame_radius(options.zoom_from, options.view.radius, options.frames, k);
+        floatexp radius;
+        const render_options frame = frame_options(options, k, radius);  // its view is stored in its file
+        const bool perturbation = by_perturbation(options, frame.view.radius);
         const std::string name = movie && !options.raw ? frame_name(options.pattern, k) : options.output;
         // Claim the output before rendering, so a bad path fails at once.
         staged_file output(movie ? std::filesystem::path(std::u8string(name.begin(), name.end())) : single_path);
@@ -153,7 +257,22 @@ int render(const render_options& options, const std::filesystem::path& single_pa
             return refuse_output(name);
         set_view(fractal, frame.view);
         for (int r = 0; r < options.repeat; ++r) {
-            const std::int32_t elapsed = compute_image(fractal, layout);
+            std::int32_t elapsed = 0;
+            if (perturbation) {
+                const auto t0 = std::chrono::steady_clock::now();
+                counts.resize(static_cast<std::size_t>(options.width) * options.height);
+                deep.render(radius, layout.workers, counts.data(), orbit_done);
+                progress.orbit_progress(0, 0);
+                for (std::int32_t i = 0; i < fractal.height; ++i) {
+                    for (std::int32_t x = 0; x < fractal.width; ++x)
+                        put_pixel(fractal, x, i, counts[pixel_index(fractal, x, i)]);
+                }
+                elapsed = static_cast<std::int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                        std::chrono::steady_clock::now() - t0)
+                                                        .count());
+            } else {
+                elapsed = compute_image(fractal, layout);
+            }
             std::fprintf(report, "%d ms\n", static_cast<int>(elapsed));
             std::fflush(report);
         }
@@ -165,7 +284,7 @@ int render(const render_options& options, const std::filesystem::path& single_pa
         } else {
             const std::vector<std::uint8_t> bytes =
                 options.png ? with_view_text(encode_png(fractal.pixels, fractal.width, fractal.height),
-                                             format_view_text(frame, QUELLARIN_VERSION_TEXT))
+                                             format_view_text(frame, perturbation, QUELLARIN_VERSION_TEXT))
                             : encode_bmp(fractal.pixels, fractal.width, fractal.height);
             if (!output.commit(bytes))
                 return refuse_output(name);

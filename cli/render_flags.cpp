@@ -1,6 +1,7 @@
 #include "render_flags.h"
 
 #include "image_definition.h"
+#include "reference_orbit.h"
 #include "text_numbers.h"
 
 #include <charconv>
@@ -13,15 +14,20 @@ constexpr integer_range SIDE_RANGE = {16, 16384};
 constexpr integer_range REPEAT_RANGE = {1, 10000};
 constexpr integer_range FRAME_RANGE = {2, 1000000};
 constexpr integer_range WORKER_RANGE = {1, MAX_WORKERS};
+// 2^50 bytes: a petabyte is more than any machine this runs on has.
+constexpr std::uint64_t MAX_MEMORY_LIMIT = std::uint64_t{1} << 50;
 
 constexpr render_flag flags[] = {
-    {"--center-x", "X", flag_kind::center, "real part of the centre (default 0)", {}, nullptr,
-     [](render_options& o) -> double& { return o.view.center_x; }},
-    {"--center-y", "Y", flag_kind::center, "imaginary part of the centre (default 0)", {}, nullptr,
-     [](render_options& o) -> double& { return o.view.center_y; }},
+    {"--center-x", "X", flag_kind::center, "real part of the centre, every digit kept (default 0)", {}, nullptr,
+     [](render_options& o) -> double& { return o.view.center_x; },
+     [](render_options& o) -> std::string& { return o.view.center_x_text; }},
+    {"--center-y", "Y", flag_kind::center, "imaginary part of the centre, every digit kept (default 0)", {}, nullptr,
+     [](render_options& o) -> double& { return o.view.center_y; },
+     [](render_options& o) -> std::string& { return o.view.center_y_text; }},
     {"--radius", "R", flag_kind::radius, "half the shorter side of the view (default 2)", {}, nullptr,
-     [](render_options& o) -> double& { return o.view.radius; }},
-    {"--iterations", "N", flag_kind::integer, "iteration limit (default 1000)", ITERATION_RANGE,
+     [](render_options& o) -> double& { return o.view.radius; },
+     [](render_options& o) -> std::string& { return o.view.radius_text; }},
+    {"--iterations", "N", flag_kind::integer, "iteration limit (default 1000)", RENDERER_ITERATION_RANGE,
      [](render_options& o) -> std::int32_t& { return o.view.max_iterations; }},
     {"--figure", "F", flag_kind::integer, "0: z^2 + c, 1: z^3 + c, 2: z^4 + c (default 0)", FIGURE_RANGE,
      [](render_options& o) -> std::int32_t& { return o.view.figure_index; }},
@@ -31,17 +37,24 @@ constexpr render_flag flags[] = {
     {"--repeat", "K", flag_kind::integer, "render K times and write the file once (default 1)", REPEAT_RANGE,
      [](render_options& o) -> std::int32_t& { return o.repeat; }},
     {"--zoom-from", "R0", flag_kind::radius, "a zoom movie whose radius goes geometrically from R0 to R", {},
-     nullptr, [](render_options& o) -> double& { return o.zoom_from; }},
+     nullptr, [](render_options& o) -> double& { return o.zoom_from; },
+     [](render_options& o) -> std::string& { return o.zoom_from_text; }},
     {"--frames", "N", flag_kind::integer,
      "its number of frames; FILE then holds one %d or %0Nd field for the frame number (%% for a percent sign)",
      FRAME_RANGE, [](render_options& o) -> std::int32_t& { return o.frames; }},
     {"--frame-range", "FIRST:LAST", flag_kind::frame_range, "render only these frames (0-based, inclusive)"},
     {"--workers", "N", flag_kind::integer, "worker threads (default: the hardware threads, at least 8)",
      WORKER_RANGE, [](render_options& o) -> std::int32_t& { return o.workers; }},
-    {"--quiet", "", flag_kind::toggle, "no progress line on a terminal", {}, nullptr, nullptr,
+    {"--method", "M", flag_kind::method,
+     "exact: the double definition, where it holds the view; perturbation: against a reference orbit, at any "
+     "depth; auto (the default): exact where it holds the view, else perturbation"},
+    {"--memory-limit", "BYTES", flag_kind::bytes,
+     "memory for a deep view's reference orbit and tables (default: half the machine's)"},
+    {"--quiet", "", flag_kind::toggle, "no progress line on a terminal", {}, nullptr, nullptr, nullptr,
      [](render_options& o) -> bool& { return o.quiet; }},
-    {"--from", "FILE.png", flag_kind::view_file,
-     "render the view stored in the file; later options override it"},
+    {"--from", "FILE", flag_kind::view_file,
+     "render the view stored in a PNG this program wrote, or the location in a .kfr file; later options "
+     "override it"},
     {"--output", "FILE", flag_kind::output, "where to write the image; required"},
     {"--help", "", flag_kind::help, "print this text"},
     {"--version", "", flag_kind::version, "print the program's version"},
@@ -89,6 +102,23 @@ bool parse_whole(std::string_view text, std::int32_t& value)
     return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+// A number of bytes with an optional K, M or G (powers of 1024) after it.
+bool parse_bytes(std::string_view text, std::uint64_t& bytes)
+{
+    int shift = 0;
+    if (!text.empty() && (text.back() == 'K' || text.back() == 'M' || text.back() == 'G')) {
+        shift = text.back() == 'K' ? 10 : text.back() == 'M' ? 20 : 30;
+        text.remove_suffix(1);
+    }
+    std::uint64_t number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() || number == 0 ||
+        number > (MAX_MEMORY_LIMIT >> shift))
+        return false;
+    bytes = number << shift;
+    return true;
+}
+
 // Two integers "AsepB", each read whole.
 bool parse_pair(std::string_view text, char separator, std::int32_t& a, std::int32_t& b)
 {
@@ -109,10 +139,14 @@ bool ends_with_ignoring_case(std::string_view text, std::string_view suffix)
     return true;
 }
 
-// The radii the renderer takes, "1e-14 < r <= 4".
-std::string exact_radius_range()
+// Whether a radius's text lies within what perturbation renders: above 0,
+// at most MAX_RADIUS and not below 1e-100000.
+bool deep_radius_in_range(std::string_view text)
 {
-    return shortest(RADIUS_FLOOR) + " < r <= " + shortest(MAX_RADIUS);
+    static const floatexp floor = *parse_decimal("1e" + std::to_string(DEEP_RADIUS_FLOOR_EXPONENT));
+    static const floatexp most = to_floatexp(MAX_RADIUS);
+    const std::optional<floatexp> r = parse_decimal(text);
+    return r && r->m > 0.0 && !magnitude_less(*r, floor) && !magnitude_less(most, *r);
 }
 
 }  // namespace
@@ -131,6 +165,11 @@ const render_flag* find_flag(std::string_view name)
     return nullptr;
 }
 
+std::string exact_radius_range()
+{
+    return shortest(RADIUS_FLOOR) + " < r <= " + shortest(MAX_RADIUS);
+}
+
 std::string flag_accepts(const render_flag& flag)
 {
     const auto range_text = [](integer_range r) {
@@ -138,9 +177,14 @@ std::string flag_accepts(const render_flag& flag)
     };
     switch (flag.kind) {
     case flag_kind::center:
-        return "a finite number";
+        return "a finite decimal number of at most " + std::to_string(MAX_NUMBER_TEXT) + " characters";
     case flag_kind::radius:
-        return "a number r with " + exact_radius_range();
+        return "a decimal number r with 1e" + std::to_string(DEEP_RADIUS_FLOOR_EXPONENT) + " <= r <= " +
+               shortest(MAX_RADIUS) + " of at most " + std::to_string(MAX_NUMBER_TEXT) + " characters";
+    case flag_kind::method:
+        return "auto, exact or perturbation";
+    case flag_kind::bytes:
+        return "a number of bytes from 1 to 2^50, with K, M or G after it for 2^10, 2^20 or 2^30";
     case flag_kind::integer:
         return range_text(flag.range);
     case flag_kind::size:
@@ -161,13 +205,25 @@ bool apply_flag(const render_flag& flag, std::string_view value, render_options&
     switch (flag.kind) {
     case flag_kind::center:
     case flag_kind::radius: {
+        // The double is the exact method's reading, the text perturbation's.
         double number = 0.0;
-        if (!parse_whole(value, number) ||
-            !(flag.kind == flag_kind::center ? renderer_accepts_center(number) : renderer_accepts_radius(number)))
+        if (value.size() > MAX_NUMBER_TEXT || !is_decimal_text(value) || !parse_whole(value, number))
+            return false;
+        if (flag.kind == flag_kind::center ? !renderer_accepts_center(number) : !deep_radius_in_range(value))
             return false;
         flag.real(options) = number;
+        flag.text(options) = value;
         return true;
     }
+    case flag_kind::method:
+        if (value != "auto" && value != "exact" && value != "perturbation")
+            return false;
+        options.method = value == "exact"          ? render_method::exact
+                         : value == "perturbation" ? render_method::perturbation
+                                                   : render_method::automatic;
+        return true;
+    case flag_kind::bytes:
+        return parse_bytes(value, options.memory_limit);
     case flag_kind::integer: {
         std::int32_t number = 0;
         if (!parse_whole(value, number) || !flag.range.contains(number))

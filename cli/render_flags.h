@@ -13,13 +13,15 @@
 
 // What a flag's value is, and so how it is read and what it accepts.
 enum class flag_kind {
-    center,       // any finite number, into real
-    radius,       // a radius the renderer accepts, into real
+    center,       // a finite decimal number, into real and text
+    radius,       // a positive decimal number up to 4, into real and text
+    method,       // auto, exact or perturbation
     integer,      // an integer of range, into integer
+    bytes,        // a number of bytes, K, M or G after it for 2^10, 2^20, 2^30
     size,         // WxH, into width and height
     frame_range,  // FIRST:LAST, into first_frame and last_frame
     output,       // a .bmp or .png file name, or -
-    view_file,    // a PNG whose stored view is read by the caller's loader
+    view_file,    // a PNG or location file whose view is read by the caller's loader
     toggle,       // no value; sets its flag
     help,         // no value; the usage text instead of a render
     version,      // no value; the version instead of a render
@@ -33,6 +35,7 @@ struct render_flag {
     integer_range range = {};
     std::int32_t& (*integer)(render_options&) = nullptr;
     double& (*real)(render_options&) = nullptr;
+    std::string& (*text)(render_options&) = nullptr;
     bool& (*toggle)(render_options&) = nullptr;
 };
 
@@ -41,6 +44,9 @@ std::span<const render_flag> render_flags();
 
 // The row of a flag, or null when there is no such flag.
 const render_flag* find_flag(std::string_view name);
+
+// The radii the exact method renders, "1e-14 < r <= 4".
+std::string exact_radius_range();
 
 // What the flag's value must be, as refusals and --help say it.
 std::string flag_accepts(const render_flag& flag);

@@ -1,6 +1,7 @@
 #include "render_options.h"
 
 #include "render_flags.h"
+#include "view_limits.h"
 
 #include <algorithm>
 #include <string_view>
@@ -151,6 +152,10 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
     else if (movie && !options.raw && !parse_frame_pattern(options.output, options.pattern))
         problem = "--output of a movie must hold one %d or %0Nd field (1 <= N <= 20) for the frame "
                   "number, and %% for a percent sign";
+    else if (options.method == render_method::exact &&
+             !(exact_method_accepts_radius(options.view.radius) && (!movie || exact_method_accepts_radius(options.zoom_from))))
+        problem = "--method exact renders only radii r with " + exact_radius_range() +
+                  ", where the double definition holds the view; --method perturbation renders deeper";
     if (!problem.empty()) {
         message = PROGRAM + problem;
         return parse_outcome::error;

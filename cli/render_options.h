@@ -12,6 +12,15 @@
 // The pixel memory a render may take.
 inline constexpr std::uint64_t MAX_PIXEL_BYTES = std::uint64_t{1} << 30;
 
+// The longest number text the command line and stored views take: the centre
+// of a view at 1e-10000 needs about 10000 digits.
+inline constexpr std::size_t MAX_NUMBER_TEXT = 100000;
+
+// How the escape counts are computed: by the double definition where it
+// holds the view (the default, automatic, down to 1e-14), or by
+// perturbation against a reference orbit at any depth.
+enum class render_method { automatic, exact, perturbation };
+
 struct render_options {
     view_parameters view;          // a movie's radius is its last frame's
     std::int32_t width = IMAGE_WIDTH;
@@ -24,6 +33,9 @@ struct render_options {
     std::int32_t workers = 0;      // 0: as many as the machine has hardware threads, at least 8
     bool quiet = false;
     double zoom_from = 0.0;        // the first frame's radius; 0 for a still image
+    std::string zoom_from_text;    // and as given
+    render_method method = render_method::automatic;
+    std::uint64_t memory_limit = 0;  // for the reference orbit and its tables; 0: half the machine's
     std::int32_t frames = 1;
     std::int32_t first_frame = 0;  // the frames to render, inclusive; last_frame -1: to the end
     std::int32_t last_frame = -1;

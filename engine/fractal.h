@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Platform handles stay opaque here so the engine needs no platform header;
 // the shell converts them to HWND, HDC, HBITMAP and HGDIOBJ.
@@ -55,6 +56,13 @@ struct view_parameters {
     std::int32_t max_iterations = DEFAULT_MAX_ITERATIONS;
     std::int32_t figure_index = 0;
     std::int32_t palette_index = 0;
+    // The centre and the radius as the decimal texts they were given in,
+    // every digit kept, for views deeper than a double can hold; empty where
+    // the double above is the whole value. Only the command-line renderer
+    // reads them.
+    std::string center_x_text = {};
+    std::string center_y_text = {};
+    std::string radius_text = {};
 
     // Field by field; the doubles by value, so 0.0 equals -0.0 and a NaN nothing.
     bool operator==(const view_parameters&) const = default;

@@ -38,10 +38,14 @@ constexpr bool dialog_accepts_iterations(std::int32_t c) { return ITERATION_RANG
 // exactly on 1e-14.
 constexpr bool wheel_accepts_radius(double r) { return r >= RADIUS_FLOOR && r <= MAX_RADIUS; }
 
-// The command-line renderer: any finite centre, and the dialog's radius,
-// iterations, figures and palettes.
+// The command-line renderer: any finite centre; a radius the double
+// definition holds (the dialog's) for its exact method, and for perturbation
+// any down to 1e-100000, where a reference orbit would need hundreds of
+// thousands of bits; any positive 32-bit iteration limit.
+inline constexpr integer_range RENDERER_ITERATION_RANGE = {1, 2147483647};
+inline constexpr std::int32_t DEEP_RADIUS_FLOOR_EXPONENT = -100000;  // of ten
 inline bool renderer_accepts_center(double v) { return std::isfinite(v); }
-constexpr bool renderer_accepts_radius(double r) { return dialog_accepts_radius(r); }
-constexpr bool renderer_accepts_iterations(std::int32_t n) { return ITERATION_RANGE.contains(n); }
+constexpr bool exact_method_accepts_radius(double r) { return dialog_accepts_radius(r); }
+constexpr bool renderer_accepts_iterations(std::int32_t n) { return RENDERER_ITERATION_RANGE.contains(n); }
 constexpr bool accepts_figure(std::int32_t f) { return FIGURE_RANGE.contains(f); }
 constexpr bool accepts_palette(std::int32_t p) { return PALETTE_RANGE.contains(p); }

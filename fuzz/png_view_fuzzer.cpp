@@ -20,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const view_parameters& v = options.view;
     if (!renderer_accepts_center(v.center_x) || !renderer_accepts_center(v.center_y) ||
-        !renderer_accepts_radius(v.radius) || !renderer_accepts_iterations(v.max_iterations) ||
+        !(v.radius >= 0.0 && v.radius <= MAX_RADIUS) || !renderer_accepts_iterations(v.max_iterations) ||
         !accepts_figure(v.figure_index) || !accepts_palette(v.palette_index) || options.width < 16 ||
         options.width > 16384 || options.height < 16 || options.height > 16384)
         fail("accepted a view out of range from %s", quoted(text).c_str());
     render_options back;
-    if (!parse_view_text(format_view_text(options, "x"), back, message) ||
+    if (!parse_view_text(format_view_text(options, true, "x"), back, message) ||
         std::memcmp(&back.view.center_x, &v.center_x, sizeof(double)) != 0 ||
         std::memcmp(&back.view.center_y, &v.center_y, sizeof(double)) != 0 || !(back.view == v) ||
         back.width != options.width || back.height != options.height)

@@ -55,6 +55,7 @@ void check_render(const std::vector<std::string>& args, render_options options)
 {
     // The last value given to each numeric flag, as the C library reads it.
     std::map<std::string_view, double> given;
+    std::map<std::string_view, std::string> given_text;
     std::pair<double, double> size{640, 640}, range{0, -1};
     std::string output;
     bool quiet = false;
@@ -73,8 +74,10 @@ void check_render(const std::vector<std::string>& args, render_options options)
             size = c_pair(args[a + 1], 'x');
         else if (flag->kind == flag_kind::frame_range)
             range = c_pair(args[a + 1], ':');
-        else
+        else if (numeric(*flag))
             given[flag->name] = c_number(args[a + 1], flag->kind == flag_kind::integer);
+        if (flag->text)
+            given_text[flag->name] = args[a + 1];
     }
     render_options defaults;
     for (const render_flag& flag : render_flags()) {
@@ -83,12 +86,17 @@ void check_render(const std::vector<std::string>& args, render_options options)
         const auto g = given.find(flag.name);
         const double want = g != given.end() ? g->second : field_of(flag, defaults);
         const double taken = field_of(flag, options);
+        // A radius's double may be 0 where the text is below the double's range.
         const bool in_range = flag.kind == flag_kind::integer ? flag.range.contains(flag.integer(options))
                               : flag.kind == flag_kind::center ? renderer_accepts_center(taken)
-                                                               : renderer_accepts_radius(taken);
+                                                               : taken >= 0.0 && taken <= MAX_RADIUS;
         // Bit for bit, so that a centre's signed zero counts.
         if (std::memcmp(&taken, &want, sizeof(double)) != 0 || (g != given.end() && !in_range))
             fail("took %s %a where %a was given", std::string(flag.name).c_str(), taken, want);
+        // The text is kept exactly as given.
+        const auto t = given_text.find(flag.name);
+        if (flag.text && flag.text(options) != (t != given_text.end() ? t->second : flag.text(defaults)))
+            fail("took %s's text %s", std::string(flag.name).c_str(), quoted(flag.text(options)).c_str());
     }
     const bool movie = options.frames > 1;
     if (given.contains("--zoom-from") != movie || options.quiet != quiet)
@@ -113,10 +121,10 @@ void check_render(const std::vector<std::string>& args, render_options options)
     // can read it here as an independent check, but never in the program.
     if (movie && !options.raw) {
         for (const std::int32_t k : {0, 7, options.frames - 1, 2147483647}) {
-            char name[600];
+            std::vector<char> name(output.size() + 32);
 #pragma clang diagnostic ignored "-Wformat-nonliteral"
-            std::snprintf(name, sizeof name, output.c_str(), k);
-            if (frame_name(options.pattern, k) != name)
+            std::snprintf(name.data(), name.size(), output.c_str(), k);
+            if (frame_name(options.pattern, k) != name.data())
                 fail("frame %d of %s is named %s", k, quoted(output).c_str(), quoted(frame_name(options.pattern, k)).c_str());
         }
     }

@@ -14,6 +14,7 @@ rounds=${QUELLARIN_BENCH_ROUNDS:-3}  # turns of 5 renders each
 target=1.15                          # largest Wine : native ratio accepted
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target quellarin-render >/dev/null
+"$root/scripts/mingw-deps.sh" >/dev/null
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target quellarin-render >/dev/null
 source "$root/tests/wine/wine-env.sh"

@@ -20,6 +20,7 @@ targets=(
     "wide_int_fuzzer 256"
     "render_options_fuzzer 512"
     "png_view_fuzzer 4096"
+    "kfr_location_fuzzer 2048"
 )
 
 case $seconds in

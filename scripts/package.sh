@@ -18,6 +18,7 @@ step() {
 
 rm -rf "$out"
 mkdir -p "$out"
+step "building GMP and MPFR for mingw-w64" scripts/mingw-deps.sh
 for preset in native windows; do
     step "configuring $preset" cmake --preset "$preset"
     step "building $preset" cmake --build --preset "$preset"

@@ -66,6 +66,12 @@ else
     total_failed=$((total_failed + 1))
 fi
 
+# quellarin-render.exe needs GMP and MPFR built for mingw-w64, once per machine.
+if ! scripts/mingw-deps.sh >/dev/null 2>"$log_dir/mingw-deps.log"; then
+    echo "   GMP and MPFR for mingw-w64 did not build; see $log_dir/mingw-deps.log"
+    tail -20 "$log_dir/mingw-deps.log"
+    total_failed=$((total_failed + 1))
+fi
 suite windows
 
 echo "$total_passed passed, $total_failed failed"

@@ -1,5 +1,7 @@
 #include "render_options.h"
 
+#include "deep_frames.h"
+#include "kfr_location.h"
 #include "png_view.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +20,19 @@ auto fields(const render_options& o)
     const auto bits = [](double d) { return std::bit_cast<std::uint64_t>(d); };
     const view_parameters& v = o.view;
     return std::tuple(bits(v.center_x), bits(v.center_y), bits(v.radius), v.max_iterations, v.figure_index, v.palette_index,
+                      v.center_x_text, v.center_y_text, v.radius_text, o.zoom_from_text, o.method, o.memory_limit,
                       o.repeat, o.output, o.output_argument, o.png, o.raw, o.width, o.height, o.workers, o.quiet,
                       bits(o.zoom_from), o.frames, o.first_frame, o.last_frame, frame_name(o.pattern, 7));
 }
 
 using change = void (*)(render_options&);
+
+#define CENTER_ACCEPTS "a finite decimal number of at most 100000 characters"
+#define RADIUS_REFUSAL(value) \
+    "--radius '" value "' is not a decimal number r with 1e-100000 <= r <= 4 of at most 100000 characters"
+#define MEMORY_REFUSAL(value)                                                                                    \
+    "--memory-limit '" value "' is not a number of bytes from 1 to 2^50, with K, M or G after it for 2^10, 2^20 " \
+    "or 2^30"
 
 // The edges of what is accepted, where values land bit for bit (the last of a
 // flag counting, and a centre too small for a double read as the dialog reads
@@ -41,6 +51,8 @@ TEST(RenderOptions, ReadsOrRefuses)
              std::tie(o.view.center_x, o.view.center_y, o.view.radius, o.view.max_iterations, o.view.figure_index,
                       o.view.palette_index, o.repeat) =
                  std::tuple(-0.743643887037151, 0.5, 4.0, 60000, 2, 14, 10000);
+             std::tie(o.view.center_x_text, o.view.center_y_text, o.view.radius_text) =
+                 std::tuple("-0.743643887037151", "+0.5", "4");
              std::tie(o.output, o.output_argument, o.png, o.last_frame) = std::tuple("x.PNG", 16, true, 0);
          }},
         {{"--output", "y.png", "--center-x", "4e-320", "--center-y", "-1e-400", "--output", "x.Bmp", "--radius",
@@ -48,6 +60,8 @@ TEST(RenderOptions, ReadsOrRefuses)
          nullptr, [](render_options& o) {
              std::tie(o.view.center_x, o.view.center_y, o.view.radius, o.view.max_iterations) =
                  std::tuple(4e-320, -0.0, 1.0000000000000001e-14, 1);
+             std::tie(o.view.center_x_text, o.view.center_y_text, o.view.radius_text) =
+                 std::tuple("4e-320", "-1e-400", "1.0000000000000001e-14");
              std::tie(o.output, o.output_argument, o.quiet, o.last_frame) = std::tuple("x.Bmp", 8, true, 0);
          }},
         {{"--size", "16384x16", "--workers", "1024", "--output", "x.bmp", "--size", "16x16384", "--workers", "1"},
@@ -61,27 +75,59 @@ TEST(RenderOptions, ReadsOrRefuses)
          nullptr, [](render_options& o) {
              std::tie(o.zoom_from, o.view.radius, o.frames, o.first_frame, o.last_frame) =
                  std::tuple(4.0, 1e-13, 1000000, 3, 999999);
+             std::tie(o.zoom_from_text, o.view.radius_text) = std::tuple("4", "1e-13");
              std::tie(o.output, o.output_argument, o.png) = std::tuple("f%%-%04d.png", 10, true);
              o.pattern = {"f%-", 4, ".png"};
          }},
         {{"--zoom-from", "1", "--frames", "2", "--output", "-"},
          nullptr, [](render_options& o) {
              std::tie(o.zoom_from, o.frames, o.last_frame, o.output_argument, o.raw) = std::tuple(1.0, 2, 1, 6, true);
+             o.zoom_from_text = "1";
              o.output += '-';  // GCC 12 warns wrongly (-Wrestrict) on = "-"
          }},
-        {{"--output", "a.bmp", "--radius", "1e-14"}, "--radius '1e-14' is not a number r with 1e-14 < r <= 4"},
-        {{"--output", "a.bmp", "--radius", "4.000000000000001"},
-         "--radius '4.000000000000001' is not a number r with 1e-14 < r <= 4"},
-        {{"--output", "a.bmp", "--zoom-from", "nan"}, "--zoom-from 'nan' is not a number r with 1e-14 < r <= 4"},
-        {{"--output", "a.bmp", "--center-y", "1e999"}, "--center-y '1e999' is not a finite number"},
-        {{"--output", "a.bmp", "--center-x", " 1"}, "--center-x ' 1' is not a finite number"},
-        {{"--output", "a.bmp", "--iterations", "99999999999"},
-         "--iterations '99999999999' is not an integer from 1 to 60000"},
-        {{"--output", "a.bmp", "--iterations", "0"}, "--iterations '0' is not an integer from 1 to 60000"},
+        // A deep view: the texts kept whole, the doubles their nearest (the radius none).
+        {{"--center-x", "-1.74995768370609350360221450607069970727110579726252077930242837820286008082972804887218672784431700831100544507655659531379747541999999995", "--radius", "5e-534",
+          "--iterations", "2147483647", "--method", "perturbation", "--memory-limit", "512M", "--output", "d.png"},
+         nullptr, [](render_options& o) {
+             std::tie(o.view.center_x, o.view.radius, o.view.max_iterations, o.method, o.memory_limit) =
+                 std::tuple(-1.7499576837060935, 0.0, 2147483647, render_method::perturbation, 512u << 20);
+             o.view.center_x_text = "-1.74995768370609350360221450607069970727110579726252077930242837820286008082972804887218672784431700831100544507655659531379747541999999995";
+             std::tie(o.view.radius_text, o.output, o.output_argument, o.png, o.last_frame) =
+                 std::tuple("5e-534", "d.png", 12, true, 0);
+         }},
+        {{"--radius", "1e-14", "--memory-limit", "3G", "--method", "auto", "--output", "a.bmp"},
+         nullptr, [](render_options& o) {
+             std::tie(o.view.radius, o.view.radius_text, o.memory_limit) = std::tuple(1e-14, "1e-14", 3ull << 30);
+             std::tie(o.output, o.output_argument, o.last_frame) = std::tuple("a.bmp", 8, 0);
+         }},
+        {{"--output", "a.bmp", "--radius", "0"}, RADIUS_REFUSAL("0")},
+        {{"--output", "a.bmp", "--radius", "-1e-5"}, RADIUS_REFUSAL("-1e-5")},
+        {{"--output", "a.bmp", "--radius", "1e-100001"}, RADIUS_REFUSAL("1e-100001")},
+        {{"--output", "a.bmp", "--radius", "4.000000000000001"}, RADIUS_REFUSAL("4.000000000000001")},
+        {{"--output", "a.bmp", "--radius", "0x1p-3"}, RADIUS_REFUSAL("0x1p-3")},
+        {{"--output", "a.bmp", "--radius", "1e-5."}, RADIUS_REFUSAL("1e-5.")},
+        {{"--output", "a.bmp", "--zoom-from", "nan"}, "--zoom-from 'nan' is not a decimal number r with 1e-100000 <= r <= 4 of at most 100000 characters"},
+        {{"--output", "a.bmp", "--method", "exact", "--radius", "1e-14"},
+         "--method exact renders only radii r with 1e-14 < r <= 4, where the double definition holds the view; "
+         "--method perturbation renders deeper"},
+        {{"--output", "a%d.bmp", "--method", "exact", "--frames", "3", "--zoom-from", "1e-20"},
+         "--method exact renders only radii r with 1e-14 < r <= 4, where the double definition holds the view; "
+         "--method perturbation renders deeper"},
+        {{"--output", "a.bmp", "--method", "fast"}, "--method 'fast' is not auto, exact or perturbation"},
+        {{"--output", "a.bmp", "--memory-limit", "0"}, MEMORY_REFUSAL("0")},
+        {{"--output", "a.bmp", "--memory-limit", "1T"}, MEMORY_REFUSAL("1T")},
+        {{"--output", "a.bmp", "--memory-limit", "12KB"}, MEMORY_REFUSAL("12KB")},
+        {{"--output", "a.bmp", "--memory-limit", "1048577G"}, MEMORY_REFUSAL("1048577G")},
+        {{"--output", "a.bmp", "--iterations", "2147483648"},
+         "--iterations '2147483648' is not an integer from 1 to 2147483647"},
+        {{"--output", "a.bmp", "--center-y", "1e999"}, "--center-y '1e999' is not " CENTER_ACCEPTS},
+        {{"--output", "a.bmp", "--center-x", " 1"}, "--center-x ' 1' is not " CENTER_ACCEPTS},
+        {{"--output", "a.bmp", "--center-x", "inf"}, "--center-x 'inf' is not " CENTER_ACCEPTS},
+        {{"--output", "a.bmp", "--iterations", "0"}, "--iterations '0' is not an integer from 1 to 2147483647"},
         {{"--output", "a.bmp", "--figure", "3"}, "--figure '3' is not an integer from 0 to 2"},
         {{"--output", "a.bmp", "--palette", "+-1"}, "--palette '+-1' is not an integer from 0 to 14"},
         {{"--output", "a.bmp", "--output", "a\n.jpg"}, "--output 'a?.jpg' is not a file name ending in .bmp or .png, or -"},
-        {{"--output", "a.bmp", "--radius"}, "--radius needs a value: a number r with 1e-14 < r <= 4"},
+        {{"--output", "a.bmp", "--radius"}, "--radius needs a value: a decimal number r with 1e-100000 <= r <= 4 of at most 100000 characters"},
         {{"--iterations", "5"}, "--output is required: a file name ending in .bmp or .png, or -"},
         {{"-\rhelp", "--output", "a.bmp"}, "unknown option '-?help' (see --help)"},
         {{"--output", "a.bmp", "--quiet=1"}, "unknown option '--quiet=1' (see --help)"},
@@ -176,6 +222,71 @@ TEST(RenderOptions, FrameRadii)
     }
 }
 
+// Deep zooms' frame radii: the ends exact, geometric between them to about
+// 12 digits far below the double's range, and never past an end.
+TEST(RenderOptions, DeepFrameRadii)
+{
+    const std::tuple<const char*, const char*, int> zooms[] = {{"2", "1e-4000", 300}, {"1e-300", "1e-320", 9},
+                                                               {"1e-1000", "3", 5}};
+    for (const auto& [from_text, to_text, frames] : zooms) {
+        const floatexp from = *parse_decimal(from_text);
+        const floatexp to = *parse_decimal(to_text);
+        const auto as_long = [](floatexp x) { return std::ldexp(static_cast<long double>(x.m), static_cast<int>(x.e)); };
+        EXPECT_TRUE(frame_radius(from, to, frames, 0) == from);
+        EXPECT_TRUE(frame_radius(from, to, frames, frames - 1) == to);
+        for (int k = 1; k < frames - 1; ++k) {
+            const long double r = as_long(frame_radius(from, to, frames, k));
+            const long double want =
+                as_long(from) * std::pow(as_long(to) / as_long(from), static_cast<long double>(k) / (frames - 1));
+            EXPECT_NEAR(static_cast<double>(r / want), 1.0, 1e-12) << from_text << " to " << to_text << " frame " << k;
+        }
+    }
+}
+
+// Location files: the five keys read whatever else the file holds, the
+// radius 2 / Zoom; a key missing, doubled or unreadable refused in one line.
+TEST(RenderOptions, KfrLocations)
+{
+    const std::string rest = "Colors: 255,255,255,\r\nSmooth: 1\r\nRatio: 360.000000\r\n";
+    const struct {
+        std::string text;
+        const char* refused;  // the message, or null when read
+        const char* re = "";
+        const char* radius = "";
+        std::int32_t iterations = 0;
+        std::int32_t figure = 0;
+    } cases[] = {
+        {"Re: -1.99999999913827011875827476290869498831087\r\nIm: 0\r\nZoom: 2.5E200\r\nIterations: 1200000\r\n" +
+             rest + "Power: 2\r\n",
+         nullptr, "-1.99999999913827011875827476290869498831087", "7.9999999999999996e-201", 1200000, 0},
+        {"Power: 4\nIterations: 5\nZoom: 0.5\nIm: 1e-3\nRe: 0.25\n", nullptr, "0.25", "4", 5, 2},
+        {"Re: 1\r\nIm: 0\r\nZoom: 1e10000\r\nIterations: 7\r\nPower: 3\r\n", nullptr, "1", "2e-10000", 7, 1},
+        {"Re: 1\r\nIm: 0\r\nZoom: 1\r\nIterations: 7\r\n" + rest, "it has no Power line"},
+        {"Re: 1\r\nIm: 0\r\nZoom: 1\r\nIterations: 7\r\nPower: 5\r\n", "its Power '5' is not 2, 3 or 4"},
+        {"Re: 1\r\nRe: 2\r\nIm: 0\r\nZoom: 1\r\nIterations: 7\r\nPower: 2\r\n", "its key Re appears twice"},
+        {"Re: x1\r\nIm: 0\r\nZoom: 1\r\nIterations: 7\r\nPower: 2\r\n",
+         "its Re 'x1' is not a finite decimal number of at most 100000 characters"},
+        {"Re: 1\r\nIm: 0\r\nZoom: 0.25\r\nIterations: 7\r\nPower: 2\r\n",
+         "its Zoom '0.25' is not a zoom z with 2 / z a radius this program renders"},
+        {"Re: 1\r\nIm: 0\r\nZoom: 1\r\nIterations: 0\r\nPower: 2\r\n",
+         "its Iterations '0' is not an integer from 1 to 2147483647"},
+    };
+    for (const auto& c : cases) {
+        render_options options;
+        std::string message;
+        const bool read = parse_kfr_location(c.text, options, message);
+        EXPECT_EQ(read, c.refused == nullptr) << message;
+        if (!read) {
+            EXPECT_EQ(message, c.refused);
+            EXPECT_EQ(fields(options), fields(render_options{}));
+            continue;
+        }
+        EXPECT_EQ(std::tuple(options.view.center_x_text, options.view.radius_text, options.view.max_iterations,
+                             options.view.figure_index),
+                  std::tuple(std::string(c.re), std::string(c.radius), c.iterations, c.figure));
+    }
+}
+
 // The view stored in a PNG reads back bit for bit; a hostile text is refused
 // in one line and changes nothing.
 TEST(RenderOptions, ViewTextReadsBack)
@@ -187,9 +298,24 @@ TEST(RenderOptions, ViewTextReadsBack)
         o.view.center_x = x;
         render_options back;
         std::string message;
-        ASSERT_TRUE(parse_view_text(format_view_text(o, "1.2.3.4 beta"), back, message)) << message;
+        ASSERT_TRUE(parse_view_text(format_view_text(o, false, "1.2.3.4 beta"), back, message)) << message;
+        EXPECT_EQ(std::tie(back.view.center_y_text, back.view.radius_text), std::tuple("-0", "1.0000000000000002e-14"));
+        back.view.center_x_text = back.view.center_y_text = back.view.radius_text = "";  // the doubles are stored
         EXPECT_EQ(fields(back), fields(o));
     }
+    // Perturbation stores the texts given, every digit, and a forced method.
+    render_options deep = o;
+    std::tie(deep.view.center_x, deep.view.center_x_text, deep.view.radius, deep.view.radius_text, deep.method) =
+        std::tuple(0.1, "0.1000000000000000000000000000000000000000000000001", 0.0, "1e-5000", render_method::perturbation);
+    render_options back;
+    std::string message;
+    ASSERT_TRUE(parse_view_text(format_view_text(deep, true, "x"), back, message)) << message;
+    EXPECT_EQ(std::tie(back.view.center_x_text, back.view.radius_text, back.method),
+              std::tie(deep.view.center_x_text, deep.view.radius_text, deep.method));
+    // The same view rendered by the double definition stores what it read.
+    std::tie(deep.view.radius, deep.view.radius_text) = std::tuple(0.25, "0.2500");
+    ASSERT_TRUE(parse_view_text(format_view_text(deep, false, "x"), back, message)) << message;
+    EXPECT_EQ(std::tie(back.view.center_x_text, back.view.radius_text), std::tuple("0.1", "0.25"));
     const char* bad[] = {
         "center-x=0\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16",  // no version
         "center-x=0\ncenter-x=0\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16\nversion=",

@@ -1,0 +1,42 @@
+// The frames of a view or movie that are rendered by perturbation, all
+// against one reference orbit of the centre: computed when the first such
+// frame is rendered, at the precision of the deepest frame of the whole
+// movie and the view's iteration limit, then kept with its table's
+// coefficients for every later frame.
+#pragma once
+
+#include "render_options.h"
+
+#include "deep_render.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+class perturbation_frames {
+public:
+    // deepest: the smallest radius of the frames to come.
+    perturbation_frames(const render_options& options, floatexp deepest, bool use_table);
+
+    // The bytes the orbit, its table and a frame's counts may take at most.
+    std::uint64_t bytes_needed() const;
+
+    // The escape counts of the frame of the given radius, counts[x + width * i],
+    // memory row i from the bottom; the orbit's progress goes to progress.
+    void render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress);
+
+private:
+    const render_options& options_;
+    std::string center_re_;
+    std::string center_im_;
+    orbit_request request_;
+    bool use_table_;
+    std::optional<reference_orbit> orbit_;
+    std::optional<bla_coefficients> coefficients_;
+};
+
+// The radius of movie frame k as a floatexp, for zooms whose ends lie beyond
+// the double's range: exactly `from` first and `to` last, geometric between,
+// from additions, multiplications and divisions alone.
+floatexp frame_radius(floatexp from, floatexp to, std::int32_t frames, std::int32_t k);

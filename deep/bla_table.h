@@ -1,0 +1,147 @@
+// The bilinear approximation table: merged steps of the perturbed orbit,
+// d_{m+l} = A d_m + B dc, each valid while |d_m| stays below a radius.
+//
+// Level k holds the skips of 2^k steps that start at m = 1 + j 2^k (k >= 1;
+// a single step, level 0, is cheaper done plainly). They start at 1, not
+// 0, because a rebased pixel is at element 0, whose step (z^p + c from
+// z = 0) is not linear, and is then at element 1, where every level starts.
+//
+// The coefficients depend on the orbit alone; the radii also on the largest
+// |dc| of the frame, so a zoom movie keeps the coefficients and builds new
+// radii for each frame.
+#pragma once
+
+#include "complex_pair.h"
+#include "floatexp.h"
+#include "reference_orbit.h"
+
+#include <bit>
+#include <cassert>
+#include <cstdint>
+#include <vector>
+
+// The number type of a frame's deltas.
+enum class delta_type { double_precision, extended_range };
+
+// A skip's coefficients: d_{m+l} = a d_m + b dc.
+struct bla_coefficient {
+    complex_pair<floatexp> a;
+    complex_pair<floatexp> b;
+};
+
+// Relative size of the terms a skip may neglect: the double's precision.
+inline constexpr double bla_tolerance = 0x1p-53;
+
+// Where the skips of each level begin in a table's flat arrays.
+struct bla_layout {
+    int levels = 0;                     // levels 1 .. levels are present
+    std::vector<std::int64_t> offsets;  // offsets[k] is level k's first entry; offsets[levels + 1] the total
+
+    // The level-k entry that starts at m (m - 1 a multiple of 2^k).
+    std::int64_t index(int k, std::int64_t m) const { return offsets[k] + ((m - 1) >> k); }
+};
+
+// The layout of a table for an orbit of the given number of elements.
+bla_layout make_bla_layout(std::int64_t elements);
+
+// The frame-independent part: every skip's A and B.
+struct bla_coefficients {
+    bla_layout layout;
+    std::vector<bla_coefficient> entries;
+};
+
+bla_coefficients build_bla_coefficients(const reference_orbit& orbit);
+
+// The single step from element m: A = p z^(p-1), B = 1.
+complex_pair<floatexp> single_step_a(int exponent, complex_pair<floatexp> z);
+
+// How far |d| may go at element z with the neglected terms of one step
+// below bla_tolerance times the linear one; zero where the pixel could
+// leave the escape radius within the step's precision.
+floatexp single_step_radius(int exponent, complex_pair<floatexp> z);
+
+// The validity radius of skip x followed by skip y, for |dc| <= max_dc.
+floatexp merged_radius(floatexp radius_x, floatexp radius_y, floatexp modulus_a_x, floatexp modulus_b_x,
+                       floatexp max_dc);
+
+// A skip found by a lookup: its length in steps and its entry.
+struct bla_step {
+    std::int64_t length = 0;
+    std::int64_t index = 0;
+};
+
+// A skip as double deltas take it: coefficients and radius side by side,
+// so that a lookup and the step it finds share their cache lines.
+struct double_skip {
+    complex_pair<double> a;
+    complex_pair<double> b;
+    double radius = 0.0;  // 0 where a double cannot hold the skip
+};
+
+// One frame's table: the coefficients (kept by the caller) and radii for
+// its largest |dc|, in the frame's delta type. A skip whose coefficients a
+// double cannot hold is never valid with double deltas.
+class bla_table {
+public:
+    bla_table(const reference_orbit& orbit, const bla_coefficients& coefficients, floatexp max_dc, delta_type type);
+
+    delta_type type() const { return type_; }
+    const bla_layout& layout() const { return coefficients_->layout; }
+    const bla_coefficients& coefficients() const { return *coefficients_; }
+    floatexp radius(std::int64_t index) const { return radii_[static_cast<std::size_t>(index)]; }
+
+    // The longest skip from element m of at most room steps that is valid
+    // for a delta with magnitude_bound(d) = bound; length 0 when none is.
+    template <class T>
+    bla_step find(std::int64_t m, std::int64_t room, T bound) const
+    {
+        if (m < 1 || room < 2)
+            return {};
+        const bla_layout& layout = coefficients_->layout;
+        const auto offset = static_cast<std::uint64_t>(m - 1);
+        int top = std::bit_width(static_cast<std::uint64_t>(room)) - 1;
+        if (offset != 0 && std::countr_zero(offset) < top)
+            top = std::countr_zero(offset);
+        if (top > layout.levels)
+            top = layout.levels;
+        for (int k = top; k >= 1; --k) {
+            const std::int64_t index = layout.index(k, m);
+            // room never passes the orbit's last element, so neither does the skip.
+            assert(index < layout.offsets[k + 1]);
+            if (below_radius(bound, index))
+                return {std::int64_t{1} << k, index};
+        }
+        return {};
+    }
+
+    // A d + B dc for the skip found.
+    complex_pair<double> apply(const bla_step& step, complex_pair<double> d, complex_pair<double> dc) const
+    {
+        const double_skip& skip = double_skips_[static_cast<std::size_t>(step.index)];
+        return skip.a * d + skip.b * dc;
+    }
+    complex_pair<floatexp> apply(const bla_step& step, complex_pair<floatexp> d, complex_pair<floatexp> dc) const
+    {
+        const bla_coefficient& c = coefficients_->entries[static_cast<std::size_t>(step.index)];
+        return c.a * d + c.b * dc;
+    }
+
+private:
+    bool below_radius(double bound, std::int64_t index) const
+    {
+        return bound < double_skips_[static_cast<std::size_t>(index)].radius;
+    }
+    bool below_radius(floatexp bound, std::int64_t index) const
+    {
+        return magnitude_less(bound, radii_[static_cast<std::size_t>(index)]);
+    }
+
+    const bla_coefficients* coefficients_;
+    delta_type type_;
+    std::vector<floatexp> radii_;
+    std::vector<double_skip> double_skips_;  // only for double deltas
+};
+
+// Bytes of the coefficients and one frame's radii and double skips for an orbit of the given
+// number of elements.
+std::int64_t bla_table_bytes(std::int64_t elements);

@@ -1,0 +1,111 @@
+#include "deep_render.h"
+
+#include "perturbation.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstddef>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+delta_type frame_delta_type(floatexp radius)
+{
+    return magnitude_less(radius, to_floatexp(double_delta_radius)) ? delta_type::extended_range
+                                                                    : delta_type::double_precision;
+}
+
+floatexp frame_max_dc(const deep_frame& frame)
+{
+    // The farthest pixel is at most W r / S and H r / S away on each axis.
+    const floatexp w = to_floatexp(static_cast<double>(frame.width));
+    const floatexp h = to_floatexp(static_cast<double>(frame.height));
+    const floatexp side = to_floatexp(static_cast<double>(std::min(frame.width, frame.height)));
+    return sqrt(w * w + h * h) * frame.radius / side;
+}
+
+complex_pair<double> pixel_delta(const deep_frame& frame, std::int32_t x, std::int32_t i, double)
+{
+    const double r = to_double(frame.radius);
+    const std::int32_t s = std::min(frame.width, frame.height);
+    return {(static_cast<double>(2 * x - frame.width) * r) / s, (static_cast<double>(2 * i - frame.height) * r) / s};
+}
+
+complex_pair<floatexp> pixel_delta(const deep_frame& frame, std::int32_t x, std::int32_t i, floatexp)
+{
+    const std::int32_t s = std::min(frame.width, frame.height);
+    return {div_small(to_floatexp(static_cast<double>(2 * x - frame.width)) * frame.radius, s),
+            div_small(to_floatexp(static_cast<double>(2 * i - frame.height)) * frame.radius, s)};
+}
+
+namespace {
+
+// The columns x = k, k + workers, ... of every row.
+template <class T>
+void render_columns(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, int workers, int k,
+                    std::int32_t* counts)
+{
+    for (std::int32_t i = 0; i < frame.height; ++i) {
+        for (std::int32_t x = k; x < frame.width; x += workers) {
+            const complex_pair<T> dc = pixel_delta(frame, x, i, T{});
+            counts[static_cast<std::size_t>(x) + static_cast<std::size_t>(frame.width) * i] =
+                perturbed_escape_time(orbit, table, dc, frame.limit);
+        }
+    }
+}
+
+}  // namespace
+
+void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, delta_type type,
+                 int workers, std::int32_t* counts)
+{
+    assert(workers >= 1 && workers <= max_deep_workers);
+    assert(frame.width > 0 && frame.height > 0 && frame.limit >= 0);
+    assert(table == nullptr || table->type() == type);
+    const auto columns = [&](int k) {
+        if (type == delta_type::double_precision)
+            render_columns<double>(orbit, frame, table, workers, k, counts);
+        else
+            render_columns<floatexp>(orbit, frame, table, workers, k, counts);
+    };
+    std::vector<std::thread> threads(static_cast<std::size_t>(workers - 1));
+    std::vector<bool> started(threads.size(), false);
+    for (std::size_t k = 0; k < threads.size(); ++k) {
+        // std::thread reports a refused thread only by throwing; the calling
+        // thread then renders those columns itself.
+        try {
+            threads[k] = std::thread(columns, static_cast<int>(k) + 1);
+            started[k] = true;
+        } catch (const std::system_error&) {
+        }
+    }
+    columns(0);
+    for (std::size_t k = 0; k < threads.size(); ++k) {
+        if (started[k])
+            threads[k].join();
+        else
+            columns(static_cast<int>(k) + 1);
+    }
+}
+
+bool render_deep_view(const deep_view& view, bool use_table, int workers, std::int32_t* counts)
+{
+    const std::optional<floatexp> radius = parse_decimal(view.radius);
+    if (!radius || !(radius->m > 0.0))
+        return false;
+    const deep_frame frame{*radius, view.width, view.height, view.limit};
+    const orbit_request request{view.center_re, view.center_im, view.exponent, std::max(view.limit, 1),
+                                view_precision(*radius, view.width, view.height)};
+    const std::optional<reference_orbit> orbit = compute_reference_orbit(request);
+    if (!orbit)
+        return false;
+    const delta_type type = frame_delta_type(*radius);
+    if (!use_table) {
+        render_deep(*orbit, frame, nullptr, type, workers, counts);
+        return true;
+    }
+    const bla_coefficients coefficients = build_bla_coefficients(*orbit);
+    const bla_table table(*orbit, coefficients, frame_max_dc(frame), type);
+    render_deep(*orbit, frame, &table, type, workers, counts);
+    return true;
+}

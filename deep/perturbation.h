@@ -1,0 +1,107 @@
+// The per-pixel loop of a deep view: the pixel's orbit as the reference
+// orbit plus a small delta, d_{n+1} = (Z_n + d_n)^p - Z_n^p + dc, in double
+// or floatexp deltas.
+//
+// The pixel's point is w = Z_m + d at reference element m; its own step
+// count n is kept apart from m. Each step tests w as the definition orders
+// it (escape strictly beyond |w|^2 = 4, then the limit). Where |w| < |d|
+// the delta has grown larger than the point itself and would lose its
+// precision to cancellation, and at the end of the reference there is no
+// next element: in both cases the pixel rebases, d <- w and m <- 0, and
+// follows the reference from its start (element 0 is 0). So no pixel ever
+// needs a second reference.
+#pragma once
+
+#include "bla_table.h"
+#include "complex_pair.h"
+#include "reference_orbit.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdint>
+
+// (z + d)^P - z^P + dc, expanded so that no large terms cancel: the
+// difference of powers keeps d as a factor.
+template <int P, class T>
+complex_pair<T> perturbed_step(complex_pair<T> z, complex_pair<T> d, complex_pair<T> dc)
+{
+    if constexpr (P == 2) {
+        // (2z + d) d
+        return (mul_small(z, 2) + d) * d + dc;
+    } else if constexpr (P == 3) {
+        // (3 z (z + d) + d^2) d
+        return (mul_small(z * (z + d), 3) + square(d)) * d + dc;
+    } else {
+        static_assert(P == 4);
+        // (w^2 - z^2)(w^2 + z^2) with w = z + d, and w^2 - z^2 = (2z + d) d
+        return ((mul_small(z, 2) + d) * d) * (square(z + d) + square(z)) + dc;
+    }
+}
+
+// The escape count of the pixel at reference offset dc, for the orbit's
+// exponent P, with the table's skips when UseTable.
+template <class T, int P, bool UseTable>
+std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_table* table, complex_pair<T> dc,
+                                      std::int32_t limit)
+{
+    assert(orbit.size() >= 2 && orbit.exponent == P);
+    const complex_pair<T>* z = orbit_values(orbit, T{});
+    const std::int64_t last = orbit.last();
+    // Element 1 is the definition's z_0 = c: the pixel's own z_0 is c + dc.
+    std::int64_t m = 1;
+    complex_pair<T> d = dc;
+    std::int32_t n = 0;
+    for (;;) {
+        const complex_pair<T> w = z[m] + d;
+        if (outside_escape_radius(w))
+            return n;
+        if (n >= limit)
+            return n;
+        if (m == last || modulus_less(w, d)) {
+            d = w;
+            m = 0;
+        }
+        if constexpr (UseTable) {
+            // A skip may end on the limit or the last element, never pass them:
+            // the tests it skips could not have ended the orbit (the radii
+            // keep w inside the escape radius and larger than d).
+            const std::int64_t room = std::min<std::int64_t>(last - m, limit - n);
+            const bla_step skip = table->find(m, room, magnitude_bound(d));
+            if (skip.length != 0) {
+                assert(skip.length <= room);
+                d = table->apply(skip, d, dc);
+                m += skip.length;
+                n += static_cast<std::int32_t>(skip.length);
+                continue;
+            }
+        }
+        d = perturbed_step<P>(z[m], d, dc);
+        ++m;
+        ++n;
+    }
+}
+
+// The escape count of the pixel at c = the orbit's centre + dc, with the
+// meaning of the definition's (limit: did not escape). A null table takes
+// every step plainly; a table must be for deltas of type T.
+template <class T>
+std::int32_t perturbed_escape_time(const reference_orbit& orbit, const bla_table* table, complex_pair<T> dc,
+                                   std::int32_t limit)
+{
+    switch (orbit.exponent) {
+    case 2:
+        return table ? perturbed_escape_time_of<T, 2, true>(orbit, table, dc, limit)
+                     : perturbed_escape_time_of<T, 2, false>(orbit, table, dc, limit);
+    case 3:
+        return table ? perturbed_escape_time_of<T, 3, true>(orbit, table, dc, limit)
+                     : perturbed_escape_time_of<T, 3, false>(orbit, table, dc, limit);
+    default:
+        return table ? perturbed_escape_time_of<T, 4, true>(orbit, table, dc, limit)
+                     : perturbed_escape_time_of<T, 4, false>(orbit, table, dc, limit);
+    }
+}
+
+extern template std::int32_t perturbed_escape_time<double>(const reference_orbit&, const bla_table*,
+                                                           complex_pair<double>, std::int32_t);
+extern template std::int32_t perturbed_escape_time<floatexp>(const reference_orbit&, const bla_table*,
+                                                             complex_pair<floatexp>, std::int32_t);

@@ -1,0 +1,154 @@
+#include "location_finder.h"
+
+#include "mpfr_number.h"
+
+namespace {
+
+// a <- a * b for complex numbers.
+void multiply(mpfr_complex& a, const mpfr_complex& b, mpfr_complex& scratch)
+{
+    mpfr_mul(scratch.re, a.re, b.re, MPFR_RNDN);
+    mpfr_mul(scratch.im, a.im, b.im, MPFR_RNDN);
+    mpfr_sub(scratch.re, scratch.re, scratch.im, MPFR_RNDN);
+    mpfr_mul(scratch.im, a.re, b.im, MPFR_RNDN);
+    mpfr_fma(scratch.im, a.im, b.re, scratch.im, MPFR_RNDN);
+    mpfr_swap(a.re, scratch.re);
+    mpfr_swap(a.im, scratch.im);
+}
+
+// a <- a / b for complex numbers.
+void divide(mpfr_complex& a, const mpfr_complex& b, mpfr_complex& scratch, mpfr_number& modulus)
+{
+    mpfr_sqr(modulus, b.re, MPFR_RNDN);
+    mpfr_fma(modulus, b.im, b.im, modulus, MPFR_RNDN);
+    mpfr_mul(scratch.re, a.re, b.re, MPFR_RNDN);
+    mpfr_fma(scratch.re, a.im, b.im, scratch.re, MPFR_RNDN);
+    mpfr_mul(scratch.im, a.im, b.re, MPFR_RNDN);
+    mpfr_fms(scratch.im, a.re, b.im, scratch.im, MPFR_RNDN);
+    mpfr_neg(scratch.im, scratch.im, MPFR_RNDN);
+    mpfr_div(a.re, scratch.re, modulus, MPFR_RNDN);
+    mpfr_div(a.im, scratch.im, modulus, MPFR_RNDN);
+}
+
+// z and dz/dc after `steps` steps from z = 0, dz = 0 at parameter c.
+void orbit_with_derivative(int exponent, const mpfr_complex& c, int steps, mpfr_complex& z, mpfr_complex& dz)
+{
+    const mpfr_prec_t p = mpfr_get_prec(c.re);
+    mpfr_complex power(p), scratch(p);
+    mpfr_set_ui(z.re, 0, MPFR_RNDN);
+    mpfr_set_ui(z.im, 0, MPFR_RNDN);
+    mpfr_set_ui(dz.re, 0, MPFR_RNDN);
+    mpfr_set_ui(dz.im, 0, MPFR_RNDN);
+    for (int k = 0; k < steps; ++k) {
+        // power = z^(p-1); dz <- p z^(p-1) dz + 1; z <- z^p + c
+        mpfr_set(power.re, z.re, MPFR_RNDN);
+        mpfr_set(power.im, z.im, MPFR_RNDN);
+        for (int j = 2; j < exponent; ++j)
+            multiply(power, z, scratch);
+        multiply(dz, power, scratch);
+        mpfr_mul_ui(dz.re, dz.re, static_cast<unsigned long>(exponent), MPFR_RNDN);
+        mpfr_mul_ui(dz.im, dz.im, static_cast<unsigned long>(exponent), MPFR_RNDN);
+        mpfr_add_ui(dz.re, dz.re, 1, MPFR_RNDN);
+        multiply(z, power, scratch);
+        mpfr_add(z.re, z.re, c.re, MPFR_RNDN);
+        mpfr_add(z.im, z.im, c.im, MPFR_RNDN);
+    }
+}
+
+// Newton's method on f(c) = z_{a}(c) - z_{b}(c) (b = -1: f = z_a), from c.
+// Stops once a step is below 2^-(precision - 8) of |c|, or fails after 100.
+std::optional<int> newton(int exponent, int a, int b, mpfr_complex& c)
+{
+    const mpfr_prec_t p = mpfr_get_prec(c.re);
+    mpfr_complex za(p), da(p), zb(p), db(p), scratch(p);
+    mpfr_number modulus(p), step(p), size(p);
+    for (int k = 1; k <= 100; ++k) {
+        orbit_with_derivative(exponent, c, a, za, da);
+        if (b >= 0) {
+            orbit_with_derivative(exponent, c, b, zb, db);
+            mpfr_sub(za.re, za.re, zb.re, MPFR_RNDN);
+            mpfr_sub(za.im, za.im, zb.im, MPFR_RNDN);
+            mpfr_sub(da.re, da.re, db.re, MPFR_RNDN);
+            mpfr_sub(da.im, da.im, db.im, MPFR_RNDN);
+        }
+        if (!mpfr_number_p(za.re) || !mpfr_number_p(za.im) || (mpfr_zero_p(da.re) && mpfr_zero_p(da.im)))
+            return std::nullopt;
+        divide(za, da, scratch, modulus);
+        mpfr_sub(c.re, c.re, za.re, MPFR_RNDN);
+        mpfr_sub(c.im, c.im, za.im, MPFR_RNDN);
+        mpfr_hypot(step, za.re, za.im, MPFR_RNDN);
+        mpfr_hypot(size, c.re, c.im, MPFR_RNDN);
+        mpfr_mul_2si(size, size, -(p - 8), MPFR_RNDN);
+        if (mpfr_cmp(step, size) <= 0)
+            return k;
+    }
+    return std::nullopt;
+}
+
+std::optional<found_point> solve(int exponent, int a, int b, const std::string& re, const std::string& im,
+                                 long precision)
+{
+    mpfr_complex c(precision);
+    if (!set_text(c.re, re) || !set_text(c.im, im))
+        return std::nullopt;
+    const std::optional<int> steps = newton(exponent, a, b, c);
+    if (!steps)
+        return std::nullopt;
+    return found_point{decimal_text(c.re), decimal_text(c.im), *steps};
+}
+
+}  // namespace
+
+std::optional<found_point> find_nucleus(int exponent, int period, const std::string& guess_re,
+                                        const std::string& guess_im, long precision)
+{
+    return solve(exponent, period, -1, guess_re, guess_im, precision);
+}
+
+std::optional<found_point> find_misiurewicz(int exponent, int preperiod, int period, const std::string& guess_re,
+                                            const std::string& guess_im, long precision)
+{
+    return solve(exponent, preperiod + period, preperiod, guess_re, guess_im, precision);
+}
+
+std::optional<found_point> walk_to_misiurewicz(int exponent, const found_point& point, int preperiod, int period,
+                                               const found_point& start, int start_period, int steps, long precision)
+{
+    mpfr_complex m(precision), c(precision), z(precision), dz(precision), rho(precision), power(precision),
+        scratch(precision);
+    mpfr_number modulus(precision);
+    set_text(m.re, point.re);
+    set_text(m.im, point.im);
+    set_text(c.re, start.re);
+    set_text(c.im, start.im);
+    // rho: the product of p z^(p-1) over the cycle the point lands on.
+    orbit_with_derivative(exponent, m, preperiod, z, dz);
+    mpfr_set_ui(rho.re, 1, MPFR_RNDN);
+    mpfr_set_ui(rho.im, 0, MPFR_RNDN);
+    for (int k = 0; k < period; ++k) {
+        mpfr_set(power.re, z.re, MPFR_RNDN);
+        mpfr_set(power.im, z.im, MPFR_RNDN);
+        for (int j = 2; j < exponent; ++j)
+            multiply(power, z, scratch);
+        multiply(rho, power, scratch);
+        mpfr_mul_ui(rho.re, rho.re, static_cast<unsigned long>(exponent), MPFR_RNDN);
+        mpfr_mul_ui(rho.im, rho.im, static_cast<unsigned long>(exponent), MPFR_RNDN);
+        multiply(power, z, scratch);
+        mpfr_add(z.re, power.re, m.re, MPFR_RNDN);
+        mpfr_add(z.im, power.im, m.im, MPFR_RNDN);
+    }
+    int total = 0;
+    for (int s = 1; s <= steps; ++s) {
+        // c <- m + (c - m) / rho, then Newton for the next period.
+        mpfr_sub(c.re, c.re, m.re, MPFR_RNDN);
+        mpfr_sub(c.im, c.im, m.im, MPFR_RNDN);
+        divide(c, rho, scratch, modulus);
+        mpfr_add(c.re, c.re, m.re, MPFR_RNDN);
+        mpfr_add(c.im, c.im, m.im, MPFR_RNDN);
+        const std::optional<int> used = newton(exponent, start_period + s * period, -1, c);
+        if (!used)
+            return std::nullopt;
+        total += *used;
+    }
+    return found_point{decimal_text(c.re), decimal_text(c.im), total};
+}
