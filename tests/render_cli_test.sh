@@ -8,6 +8,7 @@
 # usage: render_cli_test.sh RENDERER
 set -u
 renderer=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+deep_views=$(cd "$(dirname "$0")" && pwd)/deep_views.txt
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 render() { "$renderer" "$@"; }
@@ -126,6 +127,44 @@ if [ "${renderer%.exe}" = "$renderer" ] && command -v script >/dev/null; then
     verdict "progress" "$(on_tty | grep -q 'frames 3 of 3' || echo none)$(on_tty --quiet | grep -q . && echo 'shown with --quiet')"
     rm -f p?.bmp
 fi
+
+# Deep views by perturbation: the native build's files (held to the oracle by
+# the deep library's tests) on every build, with the approximation table and
+# without; a PNG's view keeps every digit of the centre, and renders again.
+deep_sums=(3ff04bbeb7f5418f3fc17c12e146fa7cde0e42139d1e9f8c5aac5c722ec1445d
+           e714eb2c5420dded98b6cc707a67fcea1b8b8f1446145660b343ef8ba858c950
+           f77d0143d8b3903ddb218d2b519b15739845f999613ab6b630cfbebff2af9b80)
+d=0
+while read -r figure iterations radius x y; do
+    [ "${figure:0:1}" = "#" ] && continue
+    deep=(--figure "$figure" --iterations "$iterations" --radius "$radius" --center-x "$x" --center-y "$y"
+          --size 48x27 --palette 7)
+    expect_image "${deep_sums[$d]}" "deep$d.bmp" "${deep[@]}"
+    QUELLARIN_BLA=off expect_image "${deep_sums[$d]}" "deep$d.bmp" "${deep[@]}"
+    d=$((d + 1))
+    x_last=$x y_last=$y figure_last=$figure iterations_last=$iterations
+done <"$deep_views"
+x=$x_last y=$y_last figure=$figure_last iterations=$iterations_last
+render "${deep[@]}" --output deep.png >out && render --from deep.png --output again.png >out
+same "--from a deep view" deep.png again.png
+verdict "a deep view's stored centre" "$(grep -aq -- "center-x=$x" deep.png || echo "not every digit")"
+# A location file of another program's: its Re, Im, Zoom (radius 2 / Zoom), Iterations and Power.
+printf 'Re: %s\r\nIm: %s\r\nZoom: 2e1000\r\nIterations: %s\r\nColors: 1,2,3,\r\nPower: %s\r\n' \
+    "$x" "$y" "$iterations" "$((figure + 2))" >loc.kfr
+render --from loc.kfr --size 48x27 --palette 7 --output kfr.bmp >out && render "${deep[@]}" --radius 1e-1000 --output flags.bmp >out
+same "--from a .kfr file" kfr.bmp flags.bmp
+# A zoom into a deep place, by perturbation from its first frame: any split gives the same frames.
+zoom=(--figure "$figure" --iterations "$iterations" --center-x "$x" --center-y "$y" --method perturbation
+      --zoom-from 2 --radius 1e-300 --frames 5 --size 24x16)
+render "${zoom[@]}" --output 'z-%d.bmp' >out && render "${zoom[@]}" --frame-range 3:4 --output 'p-%d.bmp' >out
+for k in 3 4; do same "deep zoom frame $k in parts" "z-$k.bmp" "p-$k.bmp"; done
+rm -f deep.png again.png loc.kfr kfr.bmp flags.bmp z-*.bmp p-*.bmp
+expect_refused "--method exact renders only radii" --method exact --radius 1e-20 --output a.bmp
+expect_refused "needs up to" --radius 1e-20 --iterations 2147483647 --memory-limit 1G --output a.bmp
+expect_refused "--radius '0' is not a decimal number" --radius 0 --output a.bmp
+# Windows limits a whole command line to 32767 characters; Linux takes this one.
+[ "${renderer%.exe}" = "$renderer" ] &&
+    expect_refused "--center-x '1111" --center-x "$(printf '1%.0s' $(seq 100001))" --output a.bmp
 
 expect_refused "--radius '5'" --radius 5 --output a.bmp
 expect_refused "--size '16385x16'" --size 16385x16 --output a.bmp
