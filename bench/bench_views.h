@@ -10,7 +10,7 @@ struct bench_view {
     double wide_ratio;    // AVX-512 : AVX2 speed it must reach; 0 for none
 };
 
-inline constexpr bench_view bench_views[] = {
+inline const bench_view bench_views[] = {
     {"start-up", {0.0, 0.0, 2.0, 1000, 0}, 5.0, 1.0},
     {"seahorse-valley", {-0.743643887037151, 0.131825904205330, 0.000014628, 60000, 0}, 8.0, 1.0},
     {"cardioid", {-0.2, 0.0, 0.3, 60000, 0}, 300.0, 1.0},

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr const bench_view& SEAHORSE = bench_views[1];
+const bench_view& SEAHORSE = bench_views[1];
 constexpr int ZOOM_FRAMES = 100;
 constexpr double ZOOM_FROM = 2.0;
 
