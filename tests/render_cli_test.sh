@@ -159,6 +159,11 @@ zoom=(--figure "$figure" --iterations "$iterations" --center-x "$x" --center-y "
 render "${zoom[@]}" --output 'z-%d.bmp' >out && render "${zoom[@]}" --frame-range 3:4 --output 'p-%d.bmp' >out
 for k in 3 4; do same "deep zoom frame $k in parts" "z-$k.bmp" "p-$k.bmp"; done
 rm -f deep.png again.png loc.kfr kfr.bmp flags.bmp z-*.bmp p-*.bmp
+# A centre of 20,000 digits is kept whole, in the file's view too.
+long_x=0.25$(printf '0%.0s' $(seq 19990))1
+render --center-x "$long_x" --radius 1e-30 --iterations 500 --size 16x16 --output long.png >out 2>err
+verdict "a 20,000-digit centre" "$(grep -aq -- "center-x=$long_x" long.png || echo "exit $?, $(cat err)")"
+rm -f long.png
 expect_refused "--method exact renders only radii" --method exact --radius 1e-20 --output a.bmp
 expect_refused "needs up to" --radius 1e-20 --iterations 2147483647 --memory-limit 1G --output a.bmp
 expect_refused "--radius '0' is not a decimal number" --radius 0 --output a.bmp

@@ -1,0 +1,299 @@
+// The perturbation loop of perturbation.h for double deltas, written once
+// over a set of lane operations L: the types vec and flags (one truth value
+// per lane: all-ones lanes for SSE2 and AVX2, an opmask for AVX-512), the
+// constants width and vectors, and load, store, set1, add, sub, mul,
+// absolute, greater, greater_equal, less, equal, either, both, choose,
+// select, bits, gather_pair and gather. Each unit's file defines
+// LANES_TARGET, its instruction set, before including this; only the
+// functions that handle vectors are compiled for it (a target attribute per
+// function). Everything here has internal linkage, so no copy built for a
+// wider unit can stand in for a baseline one.
+//
+// Every lane follows perturbed_escape_time_of's iteration with the same IEEE
+// operations in the same order, so its count is the scalar loop's. A round
+// takes one iteration in every lane: the escape and limit tests, the
+// rebase, and the plain step. Lanes that finish, and lanes whose delta may
+// be small enough for one of the table's skips, are then handled one by
+// one in scalar code: a finished lane reports and takes the next pixel, a
+// lane with a skip takes it in place of the plain step.
+#pragma once
+
+#include "perturbation.h"
+#include "perturbation_vector.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <new>
+
+#ifndef LANES_TARGET
+#error "define LANES_TARGET, the instruction set of the lanes, before including perturbation_lanes.h"
+#endif
+#define LANES_FUNCTION [[gnu::target(LANES_TARGET)]]
+#define LANES_INLINE [[gnu::always_inline, gnu::target(LANES_TARGET)]]
+
+namespace {
+
+// A complex number per lane, with complex_pair's operations in the same
+// order of real operations.
+template <class L>
+struct lane_complex {
+    typename L::vec re;
+    typename L::vec im;
+};
+
+template <class L>
+LANES_INLINE inline lane_complex<L> operator+(lane_complex<L> a, lane_complex<L> b)
+{
+    return {L::add(a.re, b.re), L::add(a.im, b.im)};
+}
+
+template <class L>
+LANES_INLINE inline lane_complex<L> operator*(lane_complex<L> a, lane_complex<L> b)
+{
+    return {L::sub(L::mul(a.re, b.re), L::mul(a.im, b.im)), L::add(L::mul(a.re, b.im), L::mul(a.im, b.re))};
+}
+
+template <class L>
+LANES_INLINE inline lane_complex<L> square(lane_complex<L> a)
+{
+    const typename L::vec t = L::mul(a.re, a.im);
+    return {L::sub(L::mul(a.re, a.re), L::mul(a.im, a.im)), L::add(t, t)};
+}
+
+// x * k rounds as the scalar x * k does: k converts to double exactly.
+template <class L>
+LANES_INLINE inline lane_complex<L> mul_small(lane_complex<L> a, int k)
+{
+    const typename L::vec f = L::set1(static_cast<double>(k));
+    return {L::mul(a.re, f), L::mul(a.im, f)};
+}
+
+template <class L>
+LANES_INLINE inline typename L::vec norm(lane_complex<L> a)
+{
+    return L::add(L::mul(a.re, a.re), L::mul(a.im, a.im));
+}
+
+// perturbed_step, term for term.
+template <int P, class L>
+LANES_INLINE inline lane_complex<L> lane_step(lane_complex<L> z, lane_complex<L> d, lane_complex<L> dc)
+{
+    if constexpr (P == 2) {
+        return (mul_small(z, 2) + d) * d + dc;
+    } else if constexpr (P == 3) {
+        return (mul_small(z * (z + d), 3) + square(d)) * d + dc;
+    } else {
+        static_assert(P == 4);
+        return ((mul_small(z, 2) + d) * d) * (square(z + d) + square(z)) + dc;
+    }
+}
+
+// modulus_less(w, d) per lane, given nw = norm(w). The scaled comparison of
+// two tiny moduli is worked out only when some lane needs it. A NaN delta
+// (an idle lane) compares as not less.
+template <class L>
+LANES_INLINE inline typename L::flags lane_modulus_less(lane_complex<L> w, typename L::vec nw, lane_complex<L> d)
+{
+    const typename L::vec nb = norm(d);
+    const typename L::vec tiny = L::set1(0x1p-900);
+    const typename L::flags small = L::less(nb, tiny);
+    typename L::flags result = L::less(nw, nb);
+    if (L::bits(small) != 0) [[unlikely]] {
+        const typename L::vec up = L::set1(0x1p600);
+        const lane_complex<L> wu{L::mul(w.re, up), L::mul(w.im, up)};
+        const lane_complex<L> du{L::mul(d.re, up), L::mul(d.im, up)};
+        result = L::choose(small, L::both(L::less(nw, tiny), L::less(norm(wu), norm(du))), result);
+    }
+    return result;
+}
+
+// The pixels of worker k: every row from the bottom, and in each the
+// columns k, k + workers, ...: the order of the scalar workers.
+class deep_pixel_stream {
+public:
+    deep_pixel_stream(const deep_frame& frame, int workers, int k)
+        : width_(frame.width), height_(frame.height), workers_(workers), first_x_(k), x_(k),
+          row_(frame.width > k ? 0 : frame.height)
+    {
+    }
+
+    bool next(std::int32_t& x, std::int32_t& i)
+    {
+        if (row_ >= height_)
+            return false;
+        x = x_;
+        i = row_;
+        x_ += workers_;
+        if (x_ >= width_) {
+            x_ = first_x_;
+            ++row_;
+        }
+        return true;
+    }
+
+private:
+    std::int32_t width_;
+    std::int32_t height_;
+    std::int32_t workers_;
+    std::int32_t first_x_;
+    std::int32_t x_;
+    std::int32_t row_;
+};
+
+inline constexpr std::size_t DEEP_LANE_ALIGNMENT = 64;
+
+// The pixels of one worker, one entry per lane. m and n are held as doubles
+// (exact: both stay below 2^32), so that they share the vectors' compares
+// and selects with the deltas on every unit.
+template <int N>
+struct alignas(DEEP_LANE_ALIGNMENT) deep_lane_group {
+    double dr[N];  // the delta; NaN in an idle lane
+    double di[N];
+    double cr[N];  // dc
+    double ci[N];
+    double m[N];  // element of the reference
+    double n[N];  // steps taken; -infinity in an idle lane, which never reaches the limit
+    // The lane after the tests and the rebase of the round, for the scalar handling.
+    double rr[N];
+    double ri[N];
+    double rm[N];
+    double rn[N];
+    std::int32_t x[N];
+    std::int32_t i[N];
+};
+
+// Computes worker k's pixels with exponent P, with the table's skips when UseTable.
+template <class L, int P, bool UseTable>
+LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
+{
+    using vec = typename L::vec;
+    using flags = typename L::flags;
+    constexpr int W = L::width;
+    constexpr int N = L::vectors * W;
+    const deep_frame& frame = *job.frame;
+    const std::int32_t limit = frame.limit;
+    const std::int64_t last = job.last;
+    const double* const z = &job.z[0].re;
+
+    // The Windows x64 ABI aligns the stack to 16 bytes only, and GCC for
+    // mingw-w64 does not realign it for wider types: place the lanes by hand.
+    unsigned char storage[sizeof(deep_lane_group<N>) + DEEP_LANE_ALIGNMENT];
+    void* place = storage;
+    std::size_t room = sizeof storage;
+    deep_lane_group<N>& g =
+        *new (std::align(DEEP_LANE_ALIGNMENT, sizeof(deep_lane_group<N>), place, room)) deep_lane_group<N>;
+
+    deep_pixel_stream pixels(frame, job.workers, k);
+    int active = 0;
+    // Puts the next pixel into lane l at the loop's start (m = 1, d = dc,
+    // n = 0), or makes the lane idle.
+    const auto fill = [&](int l) {
+        std::int32_t x;
+        std::int32_t i;
+        if (pixels.next(x, i)) {
+            const complex_pair<double> dc = pixel_delta(frame, x, i, 0.0);
+            g.dr[l] = g.cr[l] = dc.re;
+            g.di[l] = g.ci[l] = dc.im;
+            g.m[l] = 1.0;
+            g.n[l] = 0.0;
+            g.x[l] = x;
+            g.i[l] = i;
+            return true;
+        }
+        g.dr[l] = g.di[l] = std::numeric_limits<double>::quiet_NaN();
+        g.cr[l] = g.ci[l] = 0.0;
+        g.m[l] = 0.0;
+        g.n[l] = -std::numeric_limits<double>::infinity();
+        g.x[l] = g.i[l] = 0;
+        return false;
+    };
+    for (int l = 0; l < N; ++l)
+        active += fill(l) ? 1 : 0;
+
+    const vec zero_r = L::set1(job.z[0].re);
+    const vec zero_i = L::set1(job.z[0].im);
+    while (active > 0) {
+#pragma GCC unroll 4
+        for (int v = 0; v < L::vectors; ++v) {
+            const int o = v * W;
+            lane_complex<L> d{L::load(g.dr + o), L::load(g.di + o)};
+            const lane_complex<L> dc{L::load(g.cr + o), L::load(g.ci + o)};
+            vec m = L::load(g.m + o);
+            const vec n = L::load(g.n + o);
+            lane_complex<L> zm;
+            L::gather_pair(z, m, zm.re, zm.im);
+            const lane_complex<L> w = zm + d;
+            const vec nw = norm(w);
+            const flags finished =
+                L::either(L::greater(nw, L::set1(4.0)), L::greater_equal(n, L::set1(static_cast<double>(limit))));
+            const flags rebase =
+                L::either(L::equal(m, L::set1(static_cast<double>(last))), lane_modulus_less<L>(w, nw, d));
+            d = {L::select(rebase, w.re, d.re), L::select(rebase, w.im, d.im)};
+            m = L::select(rebase, L::set1(0.0), m);
+            zm = {L::select(rebase, zero_r, zm.re), L::select(rebase, zero_i, zm.im)};
+            flags events = finished;
+            if constexpr (UseTable) {
+                const vec bound = L::add(L::absolute(d.re), L::absolute(d.im));
+                events = L::either(events, L::less(bound, L::gather(job.gate, m)));
+            }
+            const lane_complex<L> next = lane_step<P>(zm, d, dc);
+            L::store(g.dr + o, next.re);
+            L::store(g.di + o, next.im);
+            L::store(g.m + o, L::add(m, L::set1(1.0)));
+            L::store(g.n + o, L::add(n, L::set1(1.0)));
+            const unsigned lanes = static_cast<unsigned>(L::bits(events));
+            if (lanes == 0) [[likely]]
+                continue;
+            L::store(g.rr + o, d.re);
+            L::store(g.ri + o, d.im);
+            L::store(g.rm + o, m);
+            L::store(g.rn + o, n);
+            const unsigned done = static_cast<unsigned>(L::bits(finished));
+            for (unsigned e = lanes; e != 0; e &= e - 1) {
+                const int j = __builtin_ctz(e);
+                const int l = o + j;
+                const auto steps = static_cast<std::int32_t>(g.rn[l]);
+                if ((done >> j) & 1u) {
+                    job.counts[static_cast<std::size_t>(g.x[l]) + static_cast<std::size_t>(frame.width) * g.i[l]] =
+                        steps;
+                    if (!fill(l))
+                        --active;
+                    continue;
+                }
+                if constexpr (UseTable) {
+                    const auto at = static_cast<std::int64_t>(g.rm[l]);
+                    const complex_pair<double> dl{g.rr[l], g.ri[l]};
+                    const std::int64_t reach = std::min<std::int64_t>(last - at, limit - steps);
+                    const bla_step skip = job.table->find(at, reach, magnitude_bound(dl));
+                    if (skip.length != 0) {
+                        const complex_pair<double> after = job.table->apply(skip, dl, {g.cr[l], g.ci[l]});
+                        g.dr[l] = after.re;
+                        g.di[l] = after.im;
+                        g.m[l] = static_cast<double>(at + skip.length);
+                        g.n[l] = static_cast<double>(steps + skip.length);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Runs worker k with the loop of the orbit's exponent, with or without the table.
+template <class L>
+LANES_FUNCTION void run_deep_lanes_for(const deep_lane_job& job, int k)
+{
+    const bool table = job.table != nullptr;
+    switch (job.exponent) {
+    case 2:
+        return table ? run_deep_lanes<L, 2, true>(job, k) : run_deep_lanes<L, 2, false>(job, k);
+    case 3:
+        return table ? run_deep_lanes<L, 3, true>(job, k) : run_deep_lanes<L, 3, false>(job, k);
+    default:
+        return table ? run_deep_lanes<L, 4, true>(job, k) : run_deep_lanes<L, 4, false>(job, k);
+    }
+}
+
+}  // namespace
