@@ -7,7 +7,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: run test bench bench-wine fuzz soak native windows package clean
+.PHONY: run test verify-deep bench bench-wine fuzz soak native windows package clean
 
 run:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
@@ -16,6 +16,11 @@ run:
 test:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES) $(FUZZ_PACKAGES)
 	@scripts/test-all.sh
+
+# Every location of the deep oracle's table, with the approximation table and without: one line each, then N passed, N failed.
+verify-deep:
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES)
+	@scripts/verify-deep.sh
 
 # Every parser of outside input under libFuzzer, long enough for 10 million runs.
 fuzz:

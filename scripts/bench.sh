@@ -3,14 +3,18 @@
 # runs them: the renderer's, which prints Google Benchmark's lines and then
 # the table of speed-ups (the scalar images are rendered once each and take
 # about a minute and a half together), then quellarin-render's poster, worker
-# and zoom figures. Extra arguments go to both, e.g.
-# --benchmark_filter='start-up|peak|poster'.
+# and zoom figures, then the deep views by perturbation (about a minute:
+# the 1e-227 and 1e-1000 views with the approximation table and without, and
+# a 300-frame zoom to 1e-300). Extra arguments go to all three, e.g.
+# --benchmark_filter='start-up|peak|poster', or --benchmark_filter=deep/ for
+# the deep views alone.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 build=$root/build/bench  # the bench preset's folder
 cmake --preset bench >/dev/null
-cmake --build --preset bench --target quellarin_bench quellarin_poster_bench >/dev/null
+cmake --build --preset bench --target quellarin_bench quellarin_poster_bench quellarin_deep_bench >/dev/null
 echo "cpu: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), $(nproc) cores"
 "$build/bench/quellarin_bench" "$@"
-exec "$build/bench/quellarin_poster_bench" "$@"
+"$build/bench/quellarin_poster_bench" "$@"
+exec "$build/bench/quellarin_deep_bench" "$@"

@@ -5,6 +5,72 @@
 
 namespace {
 
+// Misiurewicz points: z -> z^2 + c at c = i (0, i, -1 + i, -i, -1 + i, ...;
+// multiplier 4 + 4i); one near the tip of the main antenna (|rho| 3.84); for
+// z^3 + c one at -0.3406 + 1.2712i (|rho| 5.20); for z^4 + c the tip of an
+// antenna at 0.6300 + 1.0911i (multiplier 8).
+constexpr const char* i_re = "0.01";
+constexpr const char* i_im = "1.01";
+constexpr const char* antenna_re = "-1.771257023356246";
+constexpr const char* antenna_im = "0.066161509079845";
+constexpr const char* cubic_re = "-0.3406";
+constexpr const char* cubic_im = "1.2712";
+constexpr const char* quartic_re = "0.62996";
+constexpr const char* quartic_im = "1.0911";
+
+// The nuclei the walks start from: period 7 near i, period 5 near the
+// cubic and the quartic points.
+constexpr const char* i7_re = "-0.007";
+constexpr const char* i7_im = "1.0036";
+constexpr const char* cubic5_re = "-0.3388704021139785";
+constexpr const char* cubic5_im = "1.2733515560165134";
+constexpr const char* quartic5_re = "0.6297238063734876";
+constexpr const char* quartic5_im = "1.0907136273745466";
+
+using enum centre_recipe;
+
+// Minibrots of a walk lie at distances shrinking by |rho| a step and have
+// sizes of about that distance to the power p / (p - 1); the steps put one
+// about a radius across in the view.
+// clang-format off
+const test_location locations[] = {
+    {.name = "seahorse_valley_1e5", .exponent = 2, .recipe = text, .re = "-0.743643887037151",
+     .im = "0.131825904205330", .radius = "1.4628e-5", .limit = 5000},
+    {.name = "quadratic_minibrot_period29_1e20", .exponent = 2, .recipe = walk, .re = i_re, .im = i_im,
+     .preperiod = 2, .period = 2, .start_re = i7_re, .start_im = i7_im, .start_period = 7, .steps = 11,
+     .radius = "1e-20", .limit = 5000},
+    {.name = "cubic_minibrot_period20_1e20", .exponent = 3, .recipe = walk, .re = cubic_re, .im = cubic_im,
+     .preperiod = 2, .period = 1, .start_re = cubic5_re, .start_im = cubic5_im, .start_period = 5, .steps = 15,
+     .offset_re = -0.3, .offset_im = 0.25, .radius = "1e-20", .limit = 3000},
+    {.name = "quartic_minibrot_period18_1e20", .exponent = 4, .recipe = walk, .re = quartic_re, .im = quartic_im,
+     .preperiod = 2, .period = 1, .start_re = quartic5_re, .start_im = quartic5_im, .start_period = 5,
+     .steps = 13, .radius = "1e-20", .limit = 3000},
+    // The centre lies outside the minibrot, so the reference escapes long
+    // before the pixels inside it: they rebase at its end, again and again.
+    {.name = "quadratic_escaping_reference_1e25", .exponent = 2, .recipe = walk, .re = i_re, .im = i_im,
+     .preperiod = 2, .period = 2, .start_re = i7_re, .start_im = i7_im, .start_period = 7, .steps = 14,
+     .offset_re = 0.8, .radius = "1e-25", .limit = 3000, .reference_escapes_early = true},
+    {.name = "quadratic_minibrot_period381_1e285", .exponent = 2, .recipe = walk, .re = i_re, .im = i_im,
+     .preperiod = 2, .period = 2, .start_re = i7_re, .start_im = i7_im, .start_period = 7, .steps = 187,
+     .radius = "1e-285", .width = 24, .height = 14, .limit = 8000, .both_delta_types = true},
+    {.name = "cubic_minibrot_period281_1e300", .exponent = 3, .recipe = walk, .re = cubic_re, .im = cubic_im,
+     .preperiod = 2, .period = 1, .start_re = cubic5_re, .start_im = cubic5_im, .start_period = 5, .steps = 276,
+     .radius = "1e-300", .width = 24, .height = 14, .limit = 8000, .both_delta_types = true},
+    {.name = "quartic_minibrot_period268_1e320", .exponent = 4, .recipe = walk, .re = quartic_re,
+     .im = quartic_im, .preperiod = 2, .period = 1, .start_re = quartic5_re, .start_im = quartic5_im,
+     .start_period = 5, .steps = 263, .offset_re = 0.37, .offset_im = -0.21, .radius = "1e-320", .width = 24,
+     .height = 14, .limit = 4000},
+    {.name = "quadratic_misiurewicz_i_1e1000", .exponent = 2, .recipe = misiurewicz, .re = i_re, .im = i_im,
+     .preperiod = 2, .period = 2, .offset_re = 0.31, .offset_im = -0.17, .radius = "1e-1000", .width = 16,
+     .height = 9, .limit = 10000},
+    {.name = "cubic_misiurewicz_1e1000", .exponent = 3, .recipe = misiurewicz, .re = cubic_re, .im = cubic_im,
+     .preperiod = 2, .period = 1, .radius = "1e-1000", .width = 16, .height = 9, .limit = 5000},
+    {.name = "quadratic_misiurewicz_antenna_1e5000", .exponent = 2, .recipe = misiurewicz, .re = antenna_re,
+     .im = antenna_im, .preperiod = 5, .period = 1, .offset_re = 0.21, .offset_im = 0.13, .radius = "1e-5000",
+     .width = 8, .height = 5, .limit = 12000},
+};
+// clang-format on
+
 // point + offset * radius, as text at the given precision.
 std::string moved(const std::string& point, double offset, const char* radius, long precision)
 {
@@ -19,6 +85,8 @@ std::string moved(const std::string& point, double offset, const char* radius, l
 }
 
 }  // namespace
+
+std::span<const test_location> deep_test_locations() { return locations; }
 
 std::optional<oracle_view> make_view(const test_location& location)
 {

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 enum class centre_recipe { text, misiurewicz, walk };
 
@@ -38,6 +39,9 @@ struct test_location {
     bool both_delta_types = false;  // also rendered with the delta type the radius does not call for
     bool reference_escapes_early = false;
 };
+
+// Every location deep views are held to the oracle at, shallow to deep.
+std::span<const test_location> deep_test_locations();
 
 // The view of a location, its centre found to the oracle's precision and 64
 // bits more; nothing when Newton's method does not converge.

@@ -1,0 +1,81 @@
+#include "location_check.h"
+
+#include "deep_render.h"
+#include "reference_orbit.h"
+
+#include <optional>
+
+namespace {
+
+// The workers of a render: the column split is part of what is tested, and
+// the counts do not depend on their number.
+constexpr int check_workers = 2;
+
+// Counts of the view by the deep renderer in the given delta type.
+std::vector<std::int32_t> deep_counts(const oracle_view& view, const reference_orbit& orbit, bool use_table,
+                                      delta_type type)
+{
+    const deep_frame frame{*parse_decimal(view.radius), view.width, view.height, view.limit};
+    std::vector<std::int32_t> counts(static_cast<std::size_t>(view.width) * view.height, -1);
+    if (!use_table) {
+        render_deep(orbit, frame, nullptr, type, check_workers, counts.data());
+        return counts;
+    }
+    const bla_coefficients coefficients = build_bla_coefficients(orbit);
+    const bla_table table(orbit, coefficients, frame_max_dc(frame), type);
+    render_deep(orbit, frame, &table, type, check_workers, counts.data());
+    return counts;
+}
+
+}  // namespace
+
+location_check check_location(const test_location& location)
+{
+    location_check check;
+    const std::optional<oracle_view> found = make_view(location);
+    if (!found) {
+        check.problem = "Newton's method did not converge";
+        return check;
+    }
+    check.view = *found;
+    const oracle_view& view = check.view;
+    const oracle_image oracle = oracle_render(view);
+    check.pixels = static_cast<std::int64_t>(view.width) * view.height;
+    check.decidable_pixels = oracle.decidable_pixels;
+    if (oracle.decidable_pixels * 4 < check.pixels * 3) {
+        check.problem = "only " + std::to_string(oracle.decidable_pixels) + " of " + std::to_string(check.pixels) +
+                        " pixels are decidable, fewer than three quarters";
+        return check;
+    }
+
+    const floatexp radius = *parse_decimal(view.radius);
+    const orbit_request request{view.center_re, view.center_im, view.exponent, view.limit,
+                                view_precision(radius, view.width, view.height)};
+    const std::optional<reference_orbit> orbit = compute_reference_orbit(request);
+    if (!orbit) {
+        check.problem = "no reference orbit";
+        return check;
+    }
+    if (location.reference_escapes_early && !(orbit->escaped && orbit->size() * 4 < view.limit)) {
+        check.problem = "the reference was to escape early and reached " + std::to_string(orbit->size());
+        return check;
+    }
+
+    const delta_type natural = frame_delta_type(radius);
+    const delta_type other =
+        natural == delta_type::double_precision ? delta_type::extended_range : delta_type::double_precision;
+    for (const delta_type type : {natural, other}) {
+        if (type == other && !location.both_delta_types)
+            continue;
+        for (const bool use_table : {true, false}) {
+            const std::vector<std::int32_t> counts = deep_counts(view, *orbit, use_table, type);
+            check.modes.push_back({type, use_table, agreement(oracle, counts.data())});
+        }
+    }
+    return check;
+}
+
+const char* delta_type_name(delta_type type)
+{
+    return type == delta_type::double_precision ? "double" : "floatexp";
+}
