@@ -26,38 +26,28 @@ inline mpfr_number exact(floatexp x)
     return r;
 }
 
-inline constexpr int binomial[5][5] = {{1}, {1, 1}, {1, 2, 1}, {1, 3, 3, 1}, {1, 4, 6, 4, 1}};
+// |z|, at z's precision.
+inline mpfr_number modulus(const mpfr_complex& z)
+{
+    mpfr_number r(mpfr_get_prec(z.re));
+    mpfr_hypot(r, z.re, z.im, MPFR_RNDN);
+    return r;
+}
 
-// r <- (z + d)^p - z^p as the sum of C(p, k) z^(p-k) d^k over k >= 1: no
-// cancellation between the two powers, whatever the size of d; terms, when
-// given, gets the sum of the terms' moduli.
-inline void power_difference(int p, const mpfr_complex& z, const mpfr_complex& d, mpfr_complex& r,
-                             mpfr_ptr terms = nullptr)
+// r <- (z + d)^p - z^p as d (w^(p-1) + w^(p-2) z + ... + z^(p-1)) with
+// w = z + d, for p >= 2: d stays a factor, so however small it is nothing
+// cancels. r may be d.
+inline void power_difference(int p, const mpfr_complex& z, const mpfr_complex& d, mpfr_complex& r)
 {
     const mpfr_prec_t bits = mpfr_get_prec(r.re);
-    mpfr_complex sum(bits), term(bits), zpow(bits), dpow(bits);
-    mpfr_number size(bits);
-    mpfr_set_ui(sum.re, 0, MPFR_RNDN);
-    mpfr_set_ui(sum.im, 0, MPFR_RNDN);
-    if (terms)
-        mpfr_set_ui(terms, 0, MPFR_RNDN);
-    mpfr_set(dpow.re, d.re, MPFR_RNDN);
-    mpfr_set(dpow.im, d.im, MPFR_RNDN);
-    for (int k = 1; k <= p; ++k) {
-        mpfr_set_ui(zpow.re, 1, MPFR_RNDN);
-        mpfr_set_ui(zpow.im, 0, MPFR_RNDN);
-        for (int j = 0; j < p - k; ++j)
-            multiply(zpow, zpow, z);
-        multiply(term, zpow, dpow);
-        mpfr_mul_ui(term.re, term.re, static_cast<unsigned long>(binomial[p][k]), MPFR_RNDN);
-        mpfr_mul_ui(term.im, term.im, static_cast<unsigned long>(binomial[p][k]), MPFR_RNDN);
-        add(sum, sum, term);
-        if (terms) {
-            mpfr_hypot(size, term.re, term.im, MPFR_RNDN);
-            mpfr_add(terms, terms, size, MPFR_RNDN);
-        }
-        multiply(dpow, dpow, d);
+    mpfr_complex w(bits), sum(bits), power(bits);
+    add(w, z, d);
+    add(sum, w, z);
+    multiply(power, z, z);
+    for (int k = 2; k < p; ++k) {
+        multiply(sum, sum, w);
+        add(sum, sum, power);
+        multiply(power, power, z);
     }
-    mpfr_swap(r.re, sum.re);
-    mpfr_swap(r.im, sum.im);
+    multiply(r, sum, d);
 }
