@@ -64,14 +64,12 @@ void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bl
     assert(frame.width > 0 && frame.height > 0 && frame.limit >= 0);
     assert(table == nullptr || table->type() == type);
     // Plain steps in double deltas take the vector units the exact renderer
-    // takes, with the same counts. With the table the vector loop gives the
-    // same counts too but measured slower than the scalar one (its lanes'
-    // skips are taken one by one), and floatexp deltas have no vector loop.
+    // takes, with the same counts; the table's skips and floatexp deltas
+    // run in scalar code.
     const render_path path = type == delta_type::double_precision && table == nullptr && vector_loop_takes(orbit)
                                  ? active_render_path()
                                  : render_path::scalar;
-    const deep_lane_job job{orbit.values.data(), orbit.last(), orbit.exponent, nullptr, nullptr, &frame, workers,
-                            counts};
+    const deep_lane_job job{orbit.values.data(), orbit.last(), orbit.exponent, &frame, workers, counts};
     const auto columns = [&](int k) {
         if (path != render_path::scalar && render_deep_columns_vector(path, job, k))
             return;

@@ -23,7 +23,6 @@ struct avx2_lanes {
     LANES_INLINE static vec add(vec a, vec b) { return _mm256_add_pd(a, b); }
     LANES_INLINE static vec sub(vec a, vec b) { return _mm256_sub_pd(a, b); }
     LANES_INLINE static vec mul(vec a, vec b) { return _mm256_mul_pd(a, b); }
-    LANES_INLINE static vec absolute(vec a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
     LANES_INLINE static flags greater(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
     LANES_INLINE static flags greater_equal(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
     LANES_INLINE static flags less(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
@@ -40,10 +39,6 @@ struct avx2_lanes {
         const __m128i offset = _mm_add_epi32(index, index);
         re = gather_at(base, offset);
         im = gather_at(base + 1, offset);
-    }
-    LANES_INLINE static vec gather(const double* base, vec m)
-    {
-        return gather_at(base, _mm256_cvttpd_epi32(m));
     }
     // The masked form with every lane set: the plain one reads an
     // uninitialised source register, as far as the compiler can tell.

@@ -24,7 +24,6 @@ struct avx512_lanes {
     LANES_INLINE static vec add(vec a, vec b) { return _mm512_add_pd(a, b); }
     LANES_INLINE static vec sub(vec a, vec b) { return _mm512_sub_pd(a, b); }
     LANES_INLINE static vec mul(vec a, vec b) { return _mm512_mul_pd(a, b); }
-    LANES_INLINE static vec absolute(vec a) { return _mm512_abs_pd(a); }
     LANES_INLINE static flags greater(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
     LANES_INLINE static flags greater_equal(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
     LANES_INLINE static flags less(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
@@ -41,7 +40,6 @@ struct avx512_lanes {
         re = gather_at(base, offset);
         im = gather_at(base + 1, offset);
     }
-    LANES_INLINE static vec gather(const double* base, vec m) { return gather_at(base, to_index(m)); }
     // The masked forms with every lane set: the plain ones read an
     // uninitialised source register, as far as the compiler can tell.
     LANES_INLINE static __m256i to_index(vec m) { return _mm512_maskz_cvttpd_epi32(0xFF, m); }

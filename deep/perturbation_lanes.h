@@ -2,8 +2,8 @@
 // over a set of lane operations L: the types vec and flags (one truth value
 // per lane: all-ones lanes for SSE2 and AVX2, an opmask for AVX-512), the
 // constants width and vectors, and load, store, set1, add, sub, mul,
-// absolute, greater, greater_equal, less, equal, either, both, choose,
-// select, bits, gather_pair and gather. Each unit's file defines
+// greater, greater_equal, less, equal, either, both, choose, select, bits
+// and gather_pair. Each unit's file defines
 // LANES_TARGET, its instruction set, before including this; only the
 // functions that handle vectors are compiled for it (a target attribute per
 // function). Everything here has internal linkage, so no copy built for a
@@ -12,10 +12,8 @@
 // Every lane follows perturbed_escape_time_of's iteration with the same IEEE
 // operations in the same order, so its count is the scalar loop's. A round
 // takes one iteration in every lane: the escape and limit tests, the
-// rebase, and the plain step. Lanes that finish, and lanes whose delta may
-// be small enough for one of the table's skips, are then handled one by
-// one in scalar code: a finished lane reports and takes the next pixel, a
-// lane with a skip takes it in place of the plain step.
+// rebase, and the plain step. A lane that finishes reports its count and
+// takes the next pixel.
 #pragma once
 
 #include "perturbation.h"
@@ -156,17 +154,13 @@ struct alignas(DEEP_LANE_ALIGNMENT) deep_lane_group {
     double ci[N];
     double m[N];  // element of the reference
     double n[N];  // steps taken; -infinity in an idle lane, which never reaches the limit
-    // The lane after the tests and the rebase of the round, for the scalar handling.
-    double rr[N];
-    double ri[N];
-    double rm[N];
-    double rn[N];
+    double rn[N];  // the steps of a lane that finished in the round
     std::int32_t x[N];
     std::int32_t i[N];
 };
 
-// Computes worker k's pixels with exponent P, with the table's skips when UseTable.
-template <class L, int P, bool UseTable>
+// Computes worker k's pixels with exponent P.
+template <class L, int P>
 LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
 {
     using vec = typename L::vec;
@@ -234,65 +228,37 @@ LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
             d = {L::select(rebase, w.re, d.re), L::select(rebase, w.im, d.im)};
             m = L::select(rebase, L::set1(0.0), m);
             zm = {L::select(rebase, zero_r, zm.re), L::select(rebase, zero_i, zm.im)};
-            flags events = finished;
-            if constexpr (UseTable) {
-                const vec bound = L::add(L::absolute(d.re), L::absolute(d.im));
-                events = L::either(events, L::less(bound, L::gather(job.gate, m)));
-            }
             const lane_complex<L> next = lane_step<P>(zm, d, dc);
             L::store(g.dr + o, next.re);
             L::store(g.di + o, next.im);
             L::store(g.m + o, L::add(m, L::set1(1.0)));
             L::store(g.n + o, L::add(n, L::set1(1.0)));
-            const unsigned lanes = static_cast<unsigned>(L::bits(events));
-            if (lanes == 0) [[likely]]
-                continue;
-            L::store(g.rr + o, d.re);
-            L::store(g.ri + o, d.im);
-            L::store(g.rm + o, m);
-            L::store(g.rn + o, n);
             const unsigned done = static_cast<unsigned>(L::bits(finished));
-            for (unsigned e = lanes; e != 0; e &= e - 1) {
-                const int j = __builtin_ctz(e);
-                const int l = o + j;
-                const auto steps = static_cast<std::int32_t>(g.rn[l]);
-                if ((done >> j) & 1u) {
-                    job.counts[static_cast<std::size_t>(g.x[l]) + static_cast<std::size_t>(frame.width) * g.i[l]] =
-                        steps;
-                    if (!fill(l))
-                        --active;
-                    continue;
-                }
-                if constexpr (UseTable) {
-                    const auto at = static_cast<std::int64_t>(g.rm[l]);
-                    const complex_pair<double> dl{g.rr[l], g.ri[l]};
-                    const std::int64_t reach = std::min<std::int64_t>(last - at, limit - steps);
-                    const bla_step skip = job.table->find(at, reach, magnitude_bound(dl));
-                    if (skip.length != 0) {
-                        const complex_pair<double> after = job.table->apply(skip, dl, {g.cr[l], g.ci[l]});
-                        g.dr[l] = after.re;
-                        g.di[l] = after.im;
-                        g.m[l] = static_cast<double>(at + skip.length);
-                        g.n[l] = static_cast<double>(steps + skip.length);
-                    }
-                }
+            if (done == 0) [[likely]]
+                continue;
+            L::store(g.rn + o, n);
+            for (unsigned e = done; e != 0; e &= e - 1) {
+                const int l = o + __builtin_ctz(e);
+                job.counts[static_cast<std::size_t>(g.x[l]) + static_cast<std::size_t>(frame.width) * g.i[l]] =
+                    static_cast<std::int32_t>(g.rn[l]);
+                if (!fill(l))
+                    --active;
             }
         }
     }
 }
 
-// Runs worker k with the loop of the orbit's exponent, with or without the table.
+// Runs worker k with the loop of the orbit's exponent.
 template <class L>
 LANES_FUNCTION void run_deep_lanes_for(const deep_lane_job& job, int k)
 {
-    const bool table = job.table != nullptr;
     switch (job.exponent) {
     case 2:
-        return table ? run_deep_lanes<L, 2, true>(job, k) : run_deep_lanes<L, 2, false>(job, k);
+        return run_deep_lanes<L, 2>(job, k);
     case 3:
-        return table ? run_deep_lanes<L, 3, true>(job, k) : run_deep_lanes<L, 3, false>(job, k);
+        return run_deep_lanes<L, 3>(job, k);
     default:
-        return table ? run_deep_lanes<L, 4, true>(job, k) : run_deep_lanes<L, 4, false>(job, k);
+        return run_deep_lanes<L, 4>(job, k);
     }
 }
 

@@ -24,7 +24,6 @@ struct sse2_lanes {
     LANES_INLINE static vec sub(vec a, vec b) { return _mm_sub_pd(a, b); }
     LANES_INLINE static vec mul(vec a, vec b) { return _mm_mul_pd(a, b); }
     // Clears the sign bit, as std::abs does.
-    LANES_INLINE static vec absolute(vec a) { return _mm_andnot_pd(_mm_set1_pd(-0.0), a); }
     // Ordered compares: false where either is NaN.
     LANES_INLINE static flags greater(vec a, vec b) { return _mm_cmpgt_pd(a, b); }
     LANES_INLINE static flags greater_equal(vec a, vec b) { return _mm_cmpge_pd(a, b); }
@@ -43,11 +42,6 @@ struct sse2_lanes {
         const vec b = _mm_loadu_pd(base + 2 * _mm_cvttsd_si64(_mm_unpackhi_pd(m, m)));
         re = _mm_unpacklo_pd(a, b);
         im = _mm_unpackhi_pd(a, b);
-    }
-    // base[m] of each lane.
-    LANES_INLINE static vec gather(const double* base, vec m)
-    {
-        return _mm_loadh_pd(_mm_load_sd(base + _mm_cvttsd_si64(m)), base + _mm_cvttsd_si64(_mm_unpackhi_pd(m, m)));
     }
 };
 

@@ -1,36 +1,28 @@
 // The per-pixel loop of deep views in double deltas on the vector units:
 // the same counts as perturbed_escape_time, bit for bit, several pixels at
 // a time. Each lane is a pixel with its own element m, step count n, delta
-// and dc; the table's skips are taken lane by lane in scalar code.
+// and dc. Only plain perturbation (no table) runs here: the table's skips
+// differ from lane to lane in length and in what they read, and taken one
+// lane at a time they measured slower than the scalar loop.
 #pragma once
 
-#include "bla_table.h"
 #include "complex_pair.h"
 #include "deep_render.h"
 #include "reference_orbit.h"
 #include "render_paths.h"
 
 #include <cstdint>
-#include <vector>
 
-// What a worker of the vector loop needs: the view, the orbit, the table
-// with its gate (or neither) and where the counts go.
+// What a worker of the vector loop needs: the view, the orbit and where the
+// counts go.
 struct deep_lane_job {
     const complex_pair<double>* z = nullptr;  // the orbit's elements
     std::int64_t last = 0;                    // index of its last element
     int exponent = 2;
-    const bla_table* table = nullptr;  // null: every step plainly
-    const double* gate = nullptr;      // per element, see skip_gate
     const deep_frame* frame = nullptr;
     int workers = 1;
     std::int32_t* counts = nullptr;
 };
-
-// Per element m, a double at or above the radius of every skip the table
-// could find from m: a delta whose magnitude bound reaches it takes a plain
-// step, and only the lanes below it look the table up. Zero where no skip
-// starts.
-std::vector<double> skip_gate(const reference_orbit& orbit, const bla_table& table);
 
 // Whether the vector loop can take this orbit: the lanes index it with
 // 32-bit offsets of doubles, so it must have at most 2^30 elements.

@@ -1,6 +1,6 @@
 // The vector loop of deep views against the scalar loop, count for count,
-// on every vector path the processor has: the test locations and small
-// views of each exponent, with the table and without.
+// on every vector path the processor has: the test locations in double
+// deltas and small views of each exponent.
 #include "deep_render.h"
 #include "perturbation.h"
 #include "perturbation_vector.h"
@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,64 +24,29 @@ struct path_guard {
     ~path_guard() { force_render_path(saved); }
 };
 
-// The scalar loop's counts of the frame, pixel by pixel.
-std::vector<std::int32_t> scalar_counts(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table)
+// The scalar loop's counts of the frame without the table, pixel by pixel.
+std::vector<std::int32_t> scalar_counts(const reference_orbit& orbit, const deep_frame& frame)
 {
     std::vector<std::int32_t> counts;
     for (std::int32_t i = 0; i < frame.height; ++i)
         for (std::int32_t x = 0; x < frame.width; ++x)
-            counts.push_back(perturbed_escape_time(orbit, table, pixel_delta(frame, x, i, 0.0), frame.limit));
+            counts.push_back(perturbed_escape_time(orbit, nullptr, pixel_delta(frame, x, i, 0.0), frame.limit));
     return counts;
 }
 
-// The counts of the vector loop on the given path, worker by worker, with
-// the table's skips when table is not null.
+// The counts of the vector loop on the given path, worker by worker.
 std::vector<std::int32_t> vector_counts(render_path path, const reference_orbit& orbit, const deep_frame& frame,
-                                        const bla_table* table, int workers)
+                                        int workers)
 {
     std::vector<std::int32_t> counts(static_cast<std::size_t>(frame.width) * frame.height, -1);
-    const std::vector<double> gate = table ? skip_gate(orbit, *table) : std::vector<double>{};
-    const deep_lane_job job{orbit.values.data(), orbit.last(), orbit.exponent, table, gate.data(),
-                            &frame, workers, counts.data()};
+    const deep_lane_job job{orbit.values.data(), orbit.last(), orbit.exponent, &frame, workers, counts.data()};
     for (int k = 0; k < workers; ++k)
         EXPECT_TRUE(render_deep_columns_vector(path, job, k));
     return counts;
 }
 
 // The frame on each vector path the processor has, with 1 and 3 workers,
-// against expected; without the table also through render_deep, which
-// takes the vector loop for plain steps.
-void expect_every_path(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table,
-                       const std::vector<std::int32_t>& expected, const std::string& label)
-{
-    path_guard guard;
-    int runs = 0;
-    for (const render_path path : vector_paths) {
-        if (path > best_render_path())
-            continue;
-        force_render_path(path);
-        for (const int workers : {1, 3}) {
-            std::vector<std::vector<std::int32_t>> results{vector_counts(path, orbit, frame, table, workers)};
-            if (!table) {
-                results.emplace_back(expected.size(), -1);
-                render_deep(orbit, frame, nullptr, delta_type::double_precision, workers, results.back().data());
-            }
-            for (const std::vector<std::int32_t>& counts : results) {
-                ++runs;
-                const auto first =
-                    std::mismatch(counts.begin(), counts.end(), expected.begin()).first - counts.begin();
-                EXPECT_TRUE(counts == expected) << label << " on " << render_path_name(path) << ", " << workers
-                                                << " workers, " << (table ? "with" : "without")
-                                                << " the table; first different pixel x + width * row: " << first;
-            }
-        }
-    }
-    // Every x86-64 processor has SSE2, so there the vector loop has run.
-#if defined(__x86_64__)
-    EXPECT_GT(runs, 0);
-#endif
-}
-
+// directly and through render_deep, against the scalar loop.
 void expect_view(const char* re, const char* im, const char* radius_text, int exponent, std::int32_t width,
                  std::int32_t height, std::int32_t limit, const std::string& label)
 {
@@ -92,10 +56,29 @@ void expect_view(const char* re, const char* im, const char* radius_text, int ex
     ASSERT_TRUE(orbit);
     const deep_frame frame{radius, width, height, limit};
     ASSERT_EQ(frame_delta_type(radius), delta_type::double_precision);
-    const bla_coefficients coefficients = build_bla_coefficients(*orbit);
-    const bla_table table(*orbit, coefficients, frame_max_dc(frame), delta_type::double_precision);
-    for (const bla_table* t : {static_cast<const bla_table*>(nullptr), &table})
-        expect_every_path(*orbit, frame, t, scalar_counts(*orbit, frame, t), label);
+    const std::vector<std::int32_t> expected = scalar_counts(*orbit, frame);
+    path_guard guard;
+    int runs = 0;
+    for (const render_path path : vector_paths) {
+        if (path > best_render_path())
+            continue;
+        force_render_path(path);
+        for (const int workers : {1, 3}) {
+            std::vector<std::int32_t> through_render(expected.size(), -1);
+            render_deep(*orbit, frame, nullptr, delta_type::double_precision, workers, through_render.data());
+            for (const std::vector<std::int32_t>& counts : {vector_counts(path, *orbit, frame, workers), through_render}) {
+                ++runs;
+                const auto first =
+                    std::mismatch(counts.begin(), counts.end(), expected.begin()).first - counts.begin();
+                EXPECT_TRUE(counts == expected) << label << " on " << render_path_name(path) << ", " << workers
+                                                << " workers; first different pixel x + width * row: " << first;
+            }
+        }
+    }
+    // Every x86-64 processor has SSE2, so there the vector loop has run.
+#if defined(__x86_64__)
+    EXPECT_GT(runs, 0);
+#endif
 }
 
 struct small_view {
@@ -116,8 +99,8 @@ TEST_P(vector_small_views, give_the_scalar_counts_on_every_path)
 }
 
 // Views whose pixels escape early and late, reach the limit, rebase on
-// their own and at the end of an escaping reference, take many skips or
-// few; views with fewer pixels than lanes, and limits of 0 and 1.
+// their own and at the end of an escaping reference; views with fewer
+// pixels than lanes, and limits of 0 and 1.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(table, vector_small_views, testing::Values(
     small_view{"seahorse_1e9", "-0.743643887037151", "0.131825904205330", "1e-9", 2, 21, 13, 3000},
@@ -137,43 +120,15 @@ INSTANTIATE_TEST_SUITE_P(table, vector_small_views, testing::Values(
     [](const testing::TestParamInfo<small_view>& info) { return info.param.name; });
 // clang-format on
 
-// The test locations in double deltas (their entries in locations_test.cpp).
-constexpr const char* i_re = "0.01";
-constexpr const char* i_im = "1.01";
-constexpr const char* i7_re = "-0.007";
-constexpr const char* i7_im = "1.0036";
-constexpr const char* cubic_re = "-0.3406";
-constexpr const char* cubic_im = "1.2712";
-constexpr const char* cubic5_re = "-0.3388704021139785";
-constexpr const char* cubic5_im = "1.2733515560165134";
-constexpr const char* quartic_re = "0.62996";
-constexpr const char* quartic_im = "1.0911";
-constexpr const char* quartic5_re = "0.6297238063734876";
-constexpr const char* quartic5_im = "1.0907136273745466";
-
-using enum centre_recipe;
-
-// clang-format off
-const test_location locations[] = {
-    {.name = "seahorse_valley_1e5", .exponent = 2, .recipe = text, .re = "-0.743643887037151",
-     .im = "0.131825904205330", .radius = "1.4628e-5", .limit = 5000},
-    {.name = "quadratic_minibrot_period29_1e20", .exponent = 2, .recipe = walk, .re = i_re, .im = i_im,
-     .preperiod = 2, .period = 2, .start_re = i7_re, .start_im = i7_im, .start_period = 7, .steps = 11,
-     .radius = "1e-20", .limit = 5000},
-    {.name = "cubic_minibrot_period20_1e20", .exponent = 3, .recipe = walk, .re = cubic_re, .im = cubic_im,
-     .preperiod = 2, .period = 1, .start_re = cubic5_re, .start_im = cubic5_im, .start_period = 5, .steps = 15,
-     .offset_re = -0.3, .offset_im = 0.25, .radius = "1e-20", .limit = 3000},
-    {.name = "quartic_minibrot_period18_1e20", .exponent = 4, .recipe = walk, .re = quartic_re, .im = quartic_im,
-     .preperiod = 2, .period = 1, .start_re = quartic5_re, .start_im = quartic5_im, .start_period = 5,
-     .steps = 13, .radius = "1e-20", .limit = 3000},
-    {.name = "quadratic_escaping_reference_1e25", .exponent = 2, .recipe = walk, .re = i_re, .im = i_im,
-     .preperiod = 2, .period = 2, .start_re = i7_re, .start_im = i7_im, .start_period = 7, .steps = 14,
-     .offset_re = 0.8, .radius = "1e-25", .limit = 3000, .reference_escapes_early = true},
-    {.name = "quadratic_minibrot_period381_1e285", .exponent = 2, .recipe = walk, .re = i_re, .im = i_im,
-     .preperiod = 2, .period = 2, .start_re = i7_re, .start_im = i7_im, .start_period = 7, .steps = 187,
-     .radius = "1e-285", .width = 24, .height = 14, .limit = 8000, .both_delta_types = true},
-};
-// clang-format on
+// The test locations whose radius calls for double deltas.
+std::vector<test_location> double_delta_locations()
+{
+    std::vector<test_location> locations;
+    for (const test_location& location : deep_test_locations())
+        if (frame_delta_type(*parse_decimal(location.radius)) == delta_type::double_precision)
+            locations.push_back(location);
+    return locations;
+}
 
 class vector_locations : public testing::TestWithParam<test_location> {};
 
@@ -185,39 +140,7 @@ TEST_P(vector_locations, give_the_scalar_counts_on_every_path)
                 view->height, view->limit, GetParam().name);
 }
 
-INSTANTIATE_TEST_SUITE_P(table, vector_locations, testing::ValuesIn(locations),
+INSTANTIATE_TEST_SUITE_P(table, vector_locations, testing::ValuesIn(double_delta_locations()),
                          [](const testing::TestParamInfo<test_location>& info) { return info.param.name; });
-
-// The gate is the least bound that no skip accepts: at it, find gives no
-// skip; just below it, where it is not zero, find gives one.
-TEST(skip_gate, is_the_largest_radius_of_the_skips_from_each_element)
-{
-    struct centre {
-        int exponent;
-        const char* re;
-        const char* im;
-    };
-    for (const auto& [exponent, re, im] : {centre{2, "-0.743643887037151", "0.131825904205330"},
-                                           centre{3, "0.1", "0.2"}, centre{4, "0.2", "0.1"}}) {
-        const std::optional<reference_orbit> orbit = compute_reference_orbit({re, im, exponent, 3000, 128});
-        ASSERT_TRUE(orbit);
-        const bla_coefficients coefficients = build_bla_coefficients(*orbit);
-        const bla_table table(*orbit, coefficients, to_floatexp(1e-20), delta_type::double_precision);
-        const std::vector<double> gate = skip_gate(*orbit, table);
-        ASSERT_EQ(static_cast<std::int64_t>(gate.size()), orbit->size());
-        int open = 0;
-        for (std::int64_t m = 0; m < orbit->size(); ++m) {
-            const double g = gate[static_cast<std::size_t>(m)];
-            const std::int64_t room = orbit->last() - m;
-            EXPECT_EQ(table.find(m, room, g).length, 0) << "exponent " << exponent << ", m " << m;
-            if (g > 0.0) {
-                ++open;
-                EXPECT_NE(table.find(m, room, std::nextafter(g, 0.0)).length, 0)
-                    << "exponent " << exponent << ", m " << m;
-            }
-        }
-        EXPECT_GT(open, 100) << "exponent " << exponent << ", " << orbit->size() << " elements";
-    }
-}
 
 }  // namespace
