@@ -1,5 +1,5 @@
 // The deep views bench/deep_bench.cpp measures, with their centres as the
-// decimal text tests/deep/bench_locations.cpp prints (Newton's method at a
+// decimal text deep_bench_locations.cpp prints (Newton's method at a
 // few bits more than the views need), so that no run searches.
 #pragma once
 
