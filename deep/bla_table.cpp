@@ -142,12 +142,18 @@ bla_table::bla_table(const reference_orbit& orbit, const bla_coefficients& coeff
         }
     }
     if (type == delta_type::double_precision) {
+        double_radii_.resize(radii_.size());
         double_skips_.resize(radii_.size());
-        for (std::size_t i = 0; i < radii_.size(); ++i) {
-            const bla_coefficient& c = coefficients.entries[i];
-            // Below the normal range a double could only round the radius, possibly up.
-            const floatexp r = radii_[i];
-            double_skips_[i] = {to_double(c.a), to_double(c.b), fits_double(c) && r.e >= -1022 ? to_double(r) : 0.0};
+        for (int k = 1; k <= layout.levels; ++k) {
+            for (std::int64_t i = layout.offsets[k]; i < layout.offsets[k + 1]; ++i) {
+                const bla_coefficient& c = coefficients.entries[static_cast<std::size_t>(i)];
+                const std::int64_t end = 1 + ((i - layout.offsets[k] + 1) << k);
+                // Below the normal range a double could only round the radius, possibly up.
+                const floatexp r = radii_[static_cast<std::size_t>(i)];
+                double_radii_[static_cast<std::size_t>(i)] = fits_double(c) && r.e >= -1022 ? to_double(r) : 0.0;
+                double_skips_[static_cast<std::size_t>(i)] = {to_double(c.a), to_double(c.b),
+                                                              orbit.values[static_cast<std::size_t>(end)]};
+            }
         }
     }
 }
@@ -156,5 +162,5 @@ std::int64_t bla_table_bytes(std::int64_t elements)
 {
     const bla_layout layout = make_bla_layout(elements);
     const std::int64_t entries = layout.offsets[layout.levels + 1];
-    return entries * static_cast<std::int64_t>(sizeof(bla_coefficient) + sizeof(floatexp) + sizeof(double_skip));
+    return entries * static_cast<std::int64_t>(sizeof(bla_coefficient) + sizeof(floatexp) + sizeof(double) + sizeof(double_skip));
 }

@@ -70,12 +70,14 @@ struct bla_step {
     std::int64_t index = 0;
 };
 
-// A skip as double deltas take it: coefficients and radius side by side,
-// so that a lookup and the step it finds share their cache lines.
-struct double_skip {
+// A skip as double deltas take it: its coefficients and the orbit's element
+// where it lands in one cache line, so that the step it finds and the next
+// escape test wait on one read, not on a second one from the orbit far from
+// the last.
+struct alignas(64) double_skip {
     complex_pair<double> a;
     complex_pair<double> b;
-    double radius = 0.0;  // 0 where a double cannot hold the skip
+    complex_pair<double> end;  // the orbit's element m + 2^k
 };
 
 // One frame's table: the coefficients (kept by the caller) and radii for
@@ -126,10 +128,16 @@ public:
         return c.a * d + c.b * dc;
     }
 
+    // The orbit's element where the skip found lands, for double deltas.
+    complex_pair<double> end(const bla_step& step) const
+    {
+        return double_skips_[static_cast<std::size_t>(step.index)].end;
+    }
+
 private:
     bool below_radius(double bound, std::int64_t index) const
     {
-        return bound < double_skips_[static_cast<std::size_t>(index)].radius;
+        return bound < double_radii_[static_cast<std::size_t>(index)];
     }
     bool below_radius(floatexp bound, std::int64_t index) const
     {
@@ -139,7 +147,11 @@ private:
     const bla_coefficients* coefficients_;
     delta_type type_;
     std::vector<floatexp> radii_;
-    std::vector<double_skip> double_skips_;  // only for double deltas
+    // Only for double deltas: the radii on their own, eight to a cache line,
+    // since a lookup tries several levels and takes one (0 where a double
+    // cannot hold the skip), and the skips.
+    std::vector<double> double_radii_;
+    std::vector<double_skip> double_skips_;
 };
 
 // Bytes of the coefficients and one frame's radii and double skips for an orbit of the given

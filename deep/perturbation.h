@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
+#include <type_traits>
 
 // (z + d)^P - z^P + dc, expanded so that no large terms cancel: the
 // difference of powers keeps d as a factor.
@@ -51,8 +52,9 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
     std::int64_t m = 1;
     complex_pair<T> d = dc;
     std::int32_t n = 0;
+    complex_pair<T> zm = z[m];
     for (;;) {
-        const complex_pair<T> w = z[m] + d;
+        const complex_pair<T> w = zm + d;
         if (outside_escape_radius(w))
             return n;
         if (n >= limit)
@@ -60,6 +62,7 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
         if (m == last || modulus_less(w, d)) {
             d = w;
             m = 0;
+            zm = z[0];
         }
         if constexpr (UseTable) {
             // A skip may end on the limit or the last element, never pass them:
@@ -72,12 +75,17 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
                 d = table->apply(skip, d, dc);
                 m += skip.length;
                 n += static_cast<std::int32_t>(skip.length);
+                if constexpr (std::is_same_v<T, double>)
+                    zm = table->end(skip);
+                else
+                    zm = z[m];
                 continue;
             }
         }
-        d = perturbed_step<P>(z[m], d, dc);
+        d = perturbed_step<P>(zm, d, dc);
         ++m;
         ++n;
+        zm = z[m];
     }
 }
 
