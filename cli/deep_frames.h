@@ -35,8 +35,3 @@ private:
     std::optional<reference_orbit> orbit_;
     std::optional<bla_coefficients> coefficients_;
 };
-
-// The radius of movie frame k as a floatexp, for zooms whose ends lie beyond
-// the double's range: exactly `from` first and `to` last, geometric between,
-// from additions, multiplications and divisions alone.
-floatexp frame_radius(floatexp from, floatexp to, std::int32_t frames, std::int32_t k);

@@ -4,6 +4,12 @@
 
 #include <cmath>
 
+namespace {
+
+constexpr double LN2 = 0.6931471805599453094;
+
+}  // namespace
+
 bool parse_frame_pattern(std::string_view text, frame_pattern& pattern)
 {
     pattern = {};
@@ -56,4 +62,32 @@ double frame_radius(double from, double to, std::int32_t frames, std::int32_t k)
     const double r = from * portable_exp(t * portable_log(to / from));
     // Rounding must not carry a frame past either end of the zoom.
     return std::fmin(std::fmax(r, std::fmin(from, to)), std::fmax(from, to));
+}
+
+floatexp frame_radius(floatexp from, floatexp to, std::int32_t frames, std::int32_t k)
+{
+    const std::int32_t last = frames - 1;
+    if (k <= 0)
+        return from;
+    if (k >= last)
+        return to;
+    // r = from (to / from)^t = 2^(log2 from + t (log2 to - log2 from)). The
+    // exponents' part, e_from + k (e_to - e_from) / last, is split exactly
+    // into a whole number and a fraction, so that only the mantissas' small
+    // logarithms carry rounding, whatever the depth.
+    const double t = static_cast<double>(k) / last;
+    const std::int64_t steps = static_cast<std::int64_t>(k) * (to.e - from.e);
+    std::int64_t whole = from.e + steps / last;
+    const double fraction = static_cast<double>(steps % last) / last;
+    const double log2_from = portable_log(from.m) / LN2;
+    const double log2_to = portable_log(to.m) / LN2;
+    const double rest = fraction + log2_from + t * (log2_to - log2_from);
+    const double rest_whole = std::floor(rest);
+    whole += static_cast<std::int64_t>(rest_whole);
+    floatexp r = scale_by_power_of_two(to_floatexp(portable_exp((rest - rest_whole) * LN2)), whole);
+    const floatexp low = smaller_of(from, to);
+    const floatexp high = low == from ? to : from;
+    if (r < low)
+        return low;
+    return r > high ? high : r;
 }

@@ -1,6 +1,8 @@
 // The frames of a zoom movie: each one's file name and radius.
 #pragma once
 
+#include "floatexp.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,3 +25,7 @@ std::string frame_name(const frame_pattern& pattern, std::int32_t k);
 // The radius of frame k of `frames`: exactly `from` for the first and `to`
 // for the last, geometric between them, the same on every machine.
 double frame_radius(double from, double to, std::int32_t frames, std::int32_t k);
+
+// The same as a floatexp, for zooms whose ends lie beyond the double's
+// range, from additions, multiplications and divisions alone.
+floatexp frame_radius(floatexp from, floatexp to, std::int32_t frames, std::int32_t k);

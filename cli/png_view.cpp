@@ -1,9 +1,9 @@
 #include "png_view.h"
 
 #include "render_flags.h"
+#include "shortest_text.h"
 
 #include <array>
-#include <charconv>
 #include <cstring>
 #include <iterator>
 
@@ -140,10 +140,7 @@ std::string format_view_text(const render_options& options, bool perturbation, s
 {
     // The text as given, or the shortest text that reads back as the same double.
     const auto number = [perturbation](double value, const std::string& given) {
-        if (perturbation && !given.empty())
-            return given;
-        char text[32];
-        return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+        return perturbation && !given.empty() ? given : shortest_text(value);
     };
     const view_parameters& v = options.view;
     std::string text = "center-x=" + number(v.center_x, v.center_x_text) + "\ncenter-y=" +

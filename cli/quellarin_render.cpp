@@ -7,6 +7,7 @@
 #include "png_view.h"
 #include "progress_line.h"
 #include "render_options.h"
+#include "shortest_text.h"
 #include "system_memory.h"
 #include "version.h"
 
@@ -15,7 +16,6 @@
 #include "view_limits.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -140,13 +140,6 @@ int default_workers()
     return std::clamp(threads, WORKER_COUNT, MAX_WORKERS);
 }
 
-// The shortest text that reads back as the same double.
-std::string shortest(double value)
-{
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
 // A radius given as text, in full range.
 floatexp radius_of(const std::string& text, double value)
 {
@@ -175,7 +168,7 @@ render_options frame_options(const render_options& options, std::int32_t k, floa
         radius = radius_of(options.zoom_from_text, options.zoom_from);
     } else if (double_zoom(options)) {
         frame.view.radius = frame_radius(options.zoom_from, options.view.radius, options.frames, k);
-        frame.view.radius_text = shortest(frame.view.radius);
+        frame.view.radius_text = shortest_text(frame.view.radius);
         radius = to_floatexp(frame.view.radius);
     } else {
         radius = frame_radius(radius_of(options.zoom_from_text, options.zoom_from),

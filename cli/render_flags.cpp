@@ -2,6 +2,7 @@
 
 #include "image_definition.h"
 #include "reference_orbit.h"
+#include "shortest_text.h"
 #include "text_numbers.h"
 
 #include <charconv>
@@ -59,13 +60,6 @@ constexpr render_flag flags[] = {
     {"--help", "", flag_kind::help, "print this text"},
     {"--version", "", flag_kind::version, "print the program's version"},
 };
-
-// The shortest text that reads back as the same double.
-std::string shortest(double value)
-{
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
 
 // from_chars takes no '+'; accept one, but not "+-5".
 bool strip_plus(std::string_view& text)
@@ -167,7 +161,7 @@ const render_flag* find_flag(std::string_view name)
 
 std::string exact_radius_range()
 {
-    return shortest(RADIUS_FLOOR) + " < r <= " + shortest(MAX_RADIUS);
+    return shortest_text(RADIUS_FLOOR) + " < r <= " + shortest_text(MAX_RADIUS);
 }
 
 std::string flag_accepts(const render_flag& flag)
@@ -180,7 +174,7 @@ std::string flag_accepts(const render_flag& flag)
         return "a finite decimal number of at most " + std::to_string(MAX_NUMBER_TEXT) + " characters";
     case flag_kind::radius:
         return "a decimal number r with 1e" + std::to_string(DEEP_RADIUS_FLOOR_EXPONENT) + " <= r <= " +
-               shortest(MAX_RADIUS) + " of at most " + std::to_string(MAX_NUMBER_TEXT) + " characters";
+               shortest_text(MAX_RADIUS) + " of at most " + std::to_string(MAX_NUMBER_TEXT) + " characters";
     case flag_kind::method:
         return "auto, exact or perturbation";
     case flag_kind::bytes:
