@@ -20,23 +20,25 @@ floatexp frame_max_dc(const deep_frame& frame)
 {
     // The farthest pixel is at most W r / S and H r / S away on each axis.
     const floatexp w = to_floatexp(static_cast<double>(frame.width));
-    const floatexp h = to_floatexp(static_cast<double>(frame.height));
-    const floatexp side = to_floatexp(static_cast<double>(std::min(frame.width, frame.height)));
+    const floatexp h = to_floatexp(static_cast<double>(frame.full_height()));
+    const floatexp side = to_floatexp(static_cast<double>(std::min(frame.width, frame.full_height())));
     return sqrt(w * w + h * h) * frame.radius / side;
 }
 
 complex_pair<double> pixel_delta(const deep_frame& frame, std::int32_t x, std::int32_t i, double)
 {
     const double r = to_double(frame.radius);
-    const std::int32_t s = std::min(frame.width, frame.height);
-    return {(static_cast<double>(2 * x - frame.width) * r) / s, (static_cast<double>(2 * i - frame.height) * r) / s};
+    const std::int32_t s = std::min(frame.width, frame.full_height());
+    return {(static_cast<double>(2 * x - frame.width) * r) / s,
+            (static_cast<double>(2 * (i + frame.first_row) - frame.full_height()) * r) / s};
 }
 
 complex_pair<floatexp> pixel_delta(const deep_frame& frame, std::int32_t x, std::int32_t i, floatexp)
 {
-    const std::int32_t s = std::min(frame.width, frame.height);
+    const std::int32_t s = std::min(frame.width, frame.full_height());
     return {div_small(to_floatexp(static_cast<double>(2 * x - frame.width)) * frame.radius, s),
-            div_small(to_floatexp(static_cast<double>(2 * i - frame.height)) * frame.radius, s)};
+            div_small(to_floatexp(static_cast<double>(2 * (i + frame.first_row) - frame.full_height())) * frame.radius,
+                      s)};
 }
 
 namespace {

@@ -17,11 +17,17 @@
 #include <cstdint>
 #include <string_view>
 
+// A frame, or a band of one: memory rows first_row .. first_row + height - 1
+// of a frame whole_height tall, each sampled where that frame samples it.
 struct deep_frame {
     floatexp radius;
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::int32_t limit = 0;
+    std::int32_t first_row = 0;
+    std::int32_t whole_height = 0;  // 0: the frame is whole
+
+    std::int32_t full_height() const { return whole_height != 0 ? whole_height : height; }
 };
 
 // Below this radius the pixels' deltas would come near the end of the
@@ -31,7 +37,8 @@ inline constexpr double double_delta_radius = 1e-290;
 // The delta type a frame's radius calls for.
 delta_type frame_delta_type(floatexp radius);
 
-// The largest |dc| of the frame's pixels, for its table's radii.
+// The largest |dc| of the whole frame's pixels, for its table's radii: a
+// band takes the whole frame's table, so its counts are the frame's.
 floatexp frame_max_dc(const deep_frame& frame);
 
 // The offset of pixel (x, i) from the centre, in the mapping's order of operations.

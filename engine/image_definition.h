@@ -15,11 +15,15 @@
 // samples re = ((2x - W) r) / column_scale + center_x, memory row i samples
 // im = ((2i - H) r) / row_scale + center_y, and worker k owns the columns
 // k, k + workers, k + 2 workers, ... Every worker count gives the same bytes
-// for the same scales.
+// for the same scales. An image may be a band of a taller one: its memory
+// rows are that image's rows first_row, first_row + 1, ..., each sampled
+// where the taller image samples it.
 struct render_layout {
     std::int32_t column_scale;
     std::int32_t row_scale;
     int workers;
+    std::int32_t first_row = 0;
+    std::int32_t whole_height = 0;  // the taller image's height; 0: the image is whole
 };
 
 // The viewer's eight workers.
@@ -45,7 +49,9 @@ inline double column_re(const CFractal& fractal, const render_layout& layout, st
 // Imaginary part sampled by memory row i; row 0 is the bottom of the screen.
 inline double row_im(const CFractal& fractal, const render_layout& layout, std::int32_t i)
 {
-    return (static_cast<double>(2 * i - fractal.height) * fractal.radius) / layout.row_scale + fractal.center_y;
+    const std::int32_t height = layout.whole_height != 0 ? layout.whole_height : fractal.height;
+    return (static_cast<double>(2 * (i + layout.first_row) - height) * fractal.radius) / layout.row_scale +
+           fractal.center_y;
 }
 
 // Index of pixel (x, i) in a buffer of one entry per pixel, memory row by memory row.

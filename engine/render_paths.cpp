@@ -102,6 +102,12 @@ void render_columns(const CFractal& fractal, const render_layout& layout, int k)
     entry_of(active_render_path()).render_columns(fractal, layout, k);
 }
 
+void count_columns(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
+{
+    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
+    entry_of(active_render_path()).count_columns(fractal, layout, k, counts);
+}
+
 void render_columns(const CFractal& fractal, int k)
 {
     render_columns(fractal, viewer_layout(fractal), k);

@@ -31,6 +31,9 @@ render_path render_path_from_name(const char* name, render_path otherwise);
 // the active path.
 void render_columns(const CFractal& fractal, const render_layout& layout, int k);
 
+// Writes the escape counts of the same columns to counts[x + width * i].
+void count_columns(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
+
 // Renders the columns x = k, k + 8, k + 16, ... of the viewer's layout.
 void render_columns(const CFractal& fractal, int k);
 

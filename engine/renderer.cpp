@@ -23,9 +23,10 @@ bool start_thread(std::thread& thread, Body body)
 }
 
 // Runs layout.workers workers, each started by start(thread, k), and returns
-// the elapsed milliseconds.
-template <class Start>
-std::int32_t run_workers(const CFractal& fractal, const render_layout& layout, Start start)
+// the elapsed milliseconds; columns(k) does worker k's work on the calling
+// thread when its thread could not be started.
+template <class Start, class Columns>
+std::int32_t run_workers(const render_layout& layout, Start start, Columns columns)
 {
     const auto t0 = std::chrono::steady_clock::now();
     std::thread workers[MAX_WORKERS];
@@ -36,7 +37,7 @@ std::int32_t run_workers(const CFractal& fractal, const render_layout& layout, S
     // worker while the others run.
     for (int k = 0; k < layout.workers; ++k) {
         if (!started[k])
-            render_columns(fractal, layout, k);
+            columns(k);
     }
     for (int k = 0; k < layout.workers; ++k) {
         if (started[k])
@@ -55,14 +56,26 @@ bool start_worker_thread(std::thread& thread, const CFractal& fractal, int k)
 
 std::int32_t compute_image(const CFractal& fractal, worker_starter start)
 {
-    return run_workers(fractal, viewer_layout(fractal),
-                       [&](std::thread& thread, int k) { return start(thread, fractal, k); });
+    const render_layout layout = viewer_layout(fractal);
+    return run_workers(
+        layout, [&](std::thread& thread, int k) { return start(thread, fractal, k); },
+        [&](int k) { render_columns(fractal, layout, k); });
 }
 
 std::int32_t compute_image(const CFractal& fractal, const render_layout& layout)
 {
     assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    return run_workers(fractal, layout, [&](std::thread& thread, int k) {
-        return start_thread(thread, [&fractal, &layout, k] { render_columns(fractal, layout, k); });
-    });
+    const auto columns = [&fractal, &layout](int k) { render_columns(fractal, layout, k); };
+    return run_workers(
+        layout, [&](std::thread& thread, int k) { return start_thread(thread, [&columns, k] { columns(k); }); },
+        columns);
+}
+
+std::int32_t compute_image_counts(const CFractal& fractal, const render_layout& layout, std::int32_t* counts)
+{
+    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
+    const auto columns = [&fractal, &layout, counts](int k) { count_columns(fractal, layout, k, counts); };
+    return run_workers(
+        layout, [&](std::thread& thread, int k) { return start_thread(thread, [&columns, k] { columns(k); }); },
+        columns);
 }

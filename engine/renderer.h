@@ -21,3 +21,7 @@ std::int32_t compute_image(const CFractal& fractal, worker_starter start = start
 // The same with the given layout, whose workers (1 to MAX_WORKERS) run on
 // threads of their own.
 std::int32_t compute_image(const CFractal& fractal, const render_layout& layout);
+
+// The same, writing each pixel's escape count to counts[x + width * i]
+// instead of its colour.
+std::int32_t compute_image_counts(const CFractal& fractal, const render_layout& layout, std::int32_t* counts);
