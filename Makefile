@@ -1,7 +1,8 @@
 # Quellarin: `make run` opens the viewer, `make test` runs every test.
 # Both install the Debian packages they lack when run as root.
 
-NATIVE_PACKAGES := make cmake ninja-build g++ python3 libgtest-dev googletest libstb-dev libmpfr-dev libgmp-dev
+NATIVE_PACKAGES := make cmake ninja-build g++ python3 python3-numpy parallel libgtest-dev googletest libstb-dev \
+                   libmpfr-dev libgmp-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb \
                     imagemagick xdotool fonts-vlgothic fonts-wine
 BENCH_PACKAGES := libbenchmark-dev

@@ -276,7 +276,7 @@ void zoom_movie(benchmark::State& state)
     std::vector<std::int32_t> counts(static_cast<std::size_t>(ZOOM_WIDTH) * ZOOM_HEIGHT);
     for (auto _ : state) {
         zoom = {};
-        perturbation_frames frames(options, smaller_of(from, to), true);
+        perturbation_frames frames(options, smaller_of(from, to), true, ZOOM_WIDTH, ZOOM_HEIGHT);
         std::int32_t current = 0;
         const orbit_progress progress = [&](std::int64_t) {
             ++(current == 0 ? zoom.orbit_reports_first : zoom.orbit_reports_later);

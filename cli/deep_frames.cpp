@@ -12,8 +12,11 @@ std::string center_text(const std::string& text, double value)
 
 }  // namespace
 
-perturbation_frames::perturbation_frames(const render_options& options, floatexp deepest, bool use_table)
+perturbation_frames::perturbation_frames(const render_options& options, floatexp deepest, bool use_table,
+                                         std::int32_t width, std::int32_t height)
     : options_(options),
+      width_(width),
+      height_(height),
       center_re_(center_text(options.view.center_x_text, options.view.center_x)),
       center_im_(center_text(options.view.center_y_text, options.view.center_y)),
       use_table_(use_table)
@@ -22,7 +25,7 @@ perturbation_frames::perturbation_frames(const render_options& options, floatexp
     request_.center_im = center_im_;
     request_.exponent = options.view.figure_index + 2;
     request_.limit = options.view.max_iterations;
-    request_.precision = view_precision(deepest, options.width, options.height);
+    request_.precision = view_precision(deepest, width, height);
 }
 
 std::uint64_t perturbation_frames::bytes_needed() const
@@ -36,18 +39,27 @@ std::uint64_t perturbation_frames::bytes_needed() const
 
 void perturbation_frames::render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress)
 {
+    render_band(radius, 0, height_, workers, counts, progress);
+}
+
+void perturbation_frames::render_band(floatexp radius, std::int32_t first_row, std::int32_t rows, int workers,
+                                      std::int32_t* counts, const orbit_progress& progress)
+{
     if (!orbit_) {
         orbit_ = compute_reference_orbit(request_, progress);
         if (use_table_)
             coefficients_ = build_bla_coefficients(*orbit_);
     }
-    const deep_frame frame{radius, options_.width, options_.height, options_.view.max_iterations};
+    const deep_frame frame{radius, width_, rows, options_.view.max_iterations, first_row, height_};
     const delta_type type = frame_delta_type(radius);
     if (!coefficients_) {
         render_deep(*orbit_, frame, nullptr, type, workers, counts);
         return;
     }
-    const bla_table table(*orbit_, *coefficients_, frame_max_dc(frame), type);
-    render_deep(*orbit_, frame, &table, type, workers, counts);
+    if (!table_ || !(table_radius_ == radius)) {
+        table_.reset();
+        table_.emplace(*orbit_, *coefficients_, frame_max_dc(frame), type);
+        table_radius_ = radius;
+    }
+    render_deep(*orbit_, frame, &*table_, type, workers, counts);
 }
-

@@ -16,8 +16,10 @@
 
 class perturbation_frames {
 public:
-    // deepest: the smallest radius of the frames to come.
-    perturbation_frames(const render_options& options, floatexp deepest, bool use_table);
+    // deepest: the smallest radius of the frames to come; width x height:
+    // the frames' sampled size (the image's, times --samples).
+    perturbation_frames(const render_options& options, floatexp deepest, bool use_table, std::int32_t width,
+                        std::int32_t height);
 
     // The bytes the orbit, its table and a frame's counts may take at most.
     std::uint64_t bytes_needed() const;
@@ -26,12 +28,22 @@ public:
     // memory row i from the bottom; the orbit's progress goes to progress.
     void render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress);
 
+    // The same for the rows first_row .. first_row + rows - 1 of the frame
+    // only, counts[x + width * (i - first_row)]: the whole frame's counts.
+    void render_band(floatexp radius, std::int32_t first_row, std::int32_t rows, int workers, std::int32_t* counts,
+                     const orbit_progress& progress);
+
 private:
     const render_options& options_;
+    std::int32_t width_;
+    std::int32_t height_;
     std::string center_re_;
     std::string center_im_;
     orbit_request request_;
     bool use_table_;
     std::optional<reference_orbit> orbit_;
     std::optional<bla_coefficients> coefficients_;
+    // The last frame's table, kept for its other bands.
+    std::optional<bla_table> table_;
+    floatexp table_radius_;
 };

@@ -1,5 +1,7 @@
 #include "image_file.h"
 
+#include "interruption.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -148,12 +150,15 @@ staged_file::staged_file(std::filesystem::path destination) : destination_(std::
 
 staged_file::~staged_file()
 {
+    const staging_guard hold;
     if (file_)
         std::fclose(file_);
     if (claimed_ && !committed_) {
         std::error_code ignored;
         std::filesystem::remove(staging_, ignored);
     }
+    if (claimed_)
+        forget_staging_file();
 }
 
 bool staged_file::open()
@@ -165,12 +170,17 @@ bool staged_file::open()
         char name[32];
         std::snprintf(name, sizeof name, "quellarin-%08x.part", static_cast<unsigned>(entropy()));
         staging_ = destination_.parent_path() / name;
+        const staging_guard hold;
+        // Watched before it exists: an interruption in between removes nothing.
+        watch_staging_file(staging_, nullptr);
         errno = 0;
         file_ = create_new(staging_);
         if (file_) {
+            watch_staging_file(staging_, file_);
             claimed_ = true;
             return true;
         }
+        forget_staging_file();
         if (errno != EEXIST)
             return false;
     }
@@ -181,10 +191,12 @@ bool staged_file::commit(const std::vector<std::uint8_t>& bytes)
 {
     if (!file_)
         return false;
+    const staging_guard hold;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
     // Windows renames no open file, so it is closed first.
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
+    watch_staging_file(staging_, nullptr);
     if (!written || !closed || !replace_file(staging_, destination_))
         return false;
     committed_ = true;

@@ -1,8 +1,11 @@
 // quellarin-render: renders views with the viewer's own engine into BMP or
 // PNG files, or raw frames on standard output: single images of any size,
 // and zoom movies whose frames can be rendered apart, in any order.
+#include "count_map.h"
 #include "deep_frames.h"
+#include "frame_render.h"
 #include "image_file.h"
+#include "interruption.h"
 #include "kfr_location.h"
 #include "png_view.h"
 #include "progress_line.h"
@@ -118,7 +121,8 @@ bool read_command_line(int argc, const char* const* argv, const view_loader& loa
 int refuse_output(const std::string& name)
 {
     std::fprintf(stderr,
-                 "quellarin-render: --output '%s' cannot be written: a writable file name ending in .bmp or .png\n",
+                 "quellarin-render: --output '%s' cannot be written: a writable file name ending in .bmp, .png or "
+                 ".npy\n",
                  printable(name).c_str());
     return 2;
 }
@@ -210,7 +214,8 @@ int render(const render_options& options, const std::filesystem::path& single_pa
                                          radius_of(options.view.radius_text, options.view.radius))
                                    : radius_of(options.view.radius_text, options.view.radius);
     const char* bla = std::getenv("QUELLARIN_BLA");
-    perturbation_frames deep(options, deepest, !(bla && std::strcmp(bla, "off") == 0));
+    perturbation_frames deep(options, deepest, !(bla && std::strcmp(bla, "off") == 0),
+                             options.width * options.samples, options.height * options.samples);
     bool any_deep = false;
     for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
         floatexp radius;
@@ -225,47 +230,61 @@ int render(const render_options& options, const std::filesystem::path& single_pa
         return 2;
     }
 
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(options.width) * options.height * 3);
+    std::vector<std::uint8_t> pixels(options.npy ? 0 : static_cast<std::size_t>(options.width) * options.height * 3);
     std::vector<std::int32_t> counts;
     CFractal fractal;  // the pixels and size; each frame puts its view in
     fractal.pixels = pixels.data();
     fractal.width = options.width;
     fractal.height = options.height;
-    // Equal scales: the shorter side spans twice the radius.
-    const std::int32_t scale = std::min(options.width, options.height);
-    const render_layout layout = {scale, scale, options.workers > 0 ? options.workers : default_workers()};
-    progress_line progress(!options.quiet && stderr_is_terminal(), options.last_frame - options.first_frame + 1);
+    const int workers = options.workers > 0 ? options.workers : default_workers();
+    const auto file_of = [&](std::int32_t k) {
+        const std::string name = movie && !options.raw ? frame_name(options.pattern, k) : options.output;
+        return std::pair(name, movie ? std::filesystem::path(std::u8string(name.begin(), name.end())) : single_path);
+    };
+    // A resumed movie leaves its finished frames alone: a file under its
+    // final name is whole, since every file is renamed into place.
+    std::vector<bool> skip(static_cast<std::size_t>(options.last_frame - options.first_frame + 1), false);
+    std::int32_t skipped = 0;
+    if (options.resume) {
+        for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
+            std::error_code error;
+            if (std::filesystem::is_regular_file(file_of(k).second, error)) {
+                skip[static_cast<std::size_t>(k - options.first_frame)] = true;
+                ++skipped;
+            }
+        }
+        std::fprintf(report, "resumed: %d of %d frames already written, skipped\n", static_cast<int>(skipped),
+                     static_cast<int>(skip.size()));
+        std::fflush(report);
+    }
+    progress_line progress(!options.quiet && stderr_is_terminal(), static_cast<std::int32_t>(skip.size()) - skipped);
     const orbit_progress orbit_done = [&](std::int64_t done) {
         progress.orbit_progress(done, static_cast<std::int64_t>(options.view.max_iterations) + 2);
     };
 
     for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
+        if (skip[static_cast<std::size_t>(k - options.first_frame)])
+            continue;
         floatexp radius;
         const render_options frame = frame_options(options, k, radius);  // its view is stored in its file
         const bool perturbation = by_perturbation(options, frame.view.radius);
-        const std::string name = movie && !options.raw ? frame_name(options.pattern, k) : options.output;
+        const auto [name, path] = file_of(k);
         // Claim the output before rendering, so a bad path fails at once.
-        staged_file output(movie ? std::filesystem::path(std::u8string(name.begin(), name.end())) : single_path);
+        staged_file output(path);
         if (!options.raw && !output.open())
             return refuse_output(name);
         set_view(fractal, frame.view);
+        const frame_job job{options, frame, radius, perturbation, deep, workers, orbit_done};
         for (int r = 0; r < options.repeat; ++r) {
-            std::int32_t elapsed = 0;
-            if (perturbation) {
-                const auto t0 = std::chrono::steady_clock::now();
-                counts.resize(static_cast<std::size_t>(options.width) * options.height);
-                deep.render(radius, layout.workers, counts.data(), orbit_done);
+            const auto t0 = std::chrono::steady_clock::now();
+            if (options.npy)
+                render_frame_counts(job, counts);
+            else
+                render_frame_colours(job, fractal);
+            if (perturbation)
                 progress.orbit_progress(0, 0);
-                for (std::int32_t i = 0; i < fractal.height; ++i) {
-                    for (std::int32_t x = 0; x < fractal.width; ++x)
-                        put_pixel(fractal, x, i, counts[pixel_index(fractal, x, i)]);
-                }
-                elapsed = static_cast<std::int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                        std::chrono::steady_clock::now() - t0)
-                                                        .count());
-            } else {
-                elapsed = compute_image(fractal, layout);
-            }
+            const auto elapsed =
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
             std::fprintf(report, "%d ms\n", static_cast<int>(elapsed));
             std::fflush(report);
         }
@@ -276,9 +295,10 @@ int render(const render_options& options, const std::filesystem::path& single_pa
             }
         } else {
             const std::vector<std::uint8_t> bytes =
-                options.png ? with_view_text(encode_png(fractal.pixels, fractal.width, fractal.height),
-                                             format_view_text(frame, perturbation, QUELLARIN_VERSION_TEXT))
-                            : encode_bmp(fractal.pixels, fractal.width, fractal.height);
+                options.npy ? encode_npy_counts(counts.data(), options.width, options.height)
+                : options.png ? with_view_text(encode_png(fractal.pixels, fractal.width, fractal.height),
+                                               format_view_text(frame, perturbation, QUELLARIN_VERSION_TEXT))
+                              : encode_bmp(fractal.pixels, fractal.width, fractal.height);
             if (!output.commit(bytes))
                 return refuse_output(name);
         }
@@ -314,6 +334,7 @@ int wmain(int argc, wchar_t** wide_argv)
     };
     if (!read_command_line(argc, argv.data(), load, options, code))
         return code;
+    install_interruption_handlers();
     return render(options, std::filesystem::path(wide_argv[options.output_argument]));
 }
 #else
@@ -326,6 +347,7 @@ int main(int argc, char** argv)
     };
     if (!read_command_line(argc, argv, load, options, code))
         return code;
+    install_interruption_handlers();
     return render(options, std::filesystem::path(argv[options.output_argument]));
 }
 #endif

@@ -15,6 +15,7 @@ constexpr integer_range SIDE_RANGE = {16, 16384};
 constexpr integer_range REPEAT_RANGE = {1, 10000};
 constexpr integer_range FRAME_RANGE = {2, 1000000};
 constexpr integer_range WORKER_RANGE = {1, MAX_WORKERS};
+constexpr integer_range SAMPLE_RANGE = {1, 16};
 // 2^50 bytes: a petabyte is more than any machine this runs on has.
 constexpr std::uint64_t MAX_MEMORY_LIMIT = std::uint64_t{1} << 50;
 
@@ -51,12 +52,20 @@ constexpr render_flag flags[] = {
      "depth; auto (the default): exact where it holds the view, else perturbation"},
     {"--memory-limit", "BYTES", flag_kind::bytes,
      "memory for a deep view's reference orbit and tables (default: half the machine's)"},
+    {"--samples", "N", flag_kind::integer,
+     "anti-aliasing: each pixel is the mean, in linear light, of the N x N pixels of the view rendered N times "
+     "larger (default 1)",
+     SAMPLE_RANGE, [](render_options& o) -> std::int32_t& { return o.samples; }},
+    {"--resume", "", flag_kind::toggle, "a movie skips the frames whose files already exist", {}, nullptr, nullptr,
+     nullptr, [](render_options& o) -> bool& { return o.resume; }},
     {"--quiet", "", flag_kind::toggle, "no progress line on a terminal", {}, nullptr, nullptr, nullptr,
      [](render_options& o) -> bool& { return o.quiet; }},
     {"--from", "FILE", flag_kind::view_file,
      "render the view stored in a PNG this program wrote, or the location in a .kfr file; later options "
      "override it"},
-    {"--output", "FILE", flag_kind::output, "where to write the image; required"},
+    {"--output", "FILE", flag_kind::output,
+     "where to write the image, or with .npy the escape counts as a NumPy int32 array (rows top first); "
+     "required"},
     {"--help", "", flag_kind::help, "print this text"},
     {"--version", "", flag_kind::version, "print the program's version"},
 };
@@ -186,7 +195,7 @@ std::string flag_accepts(const render_flag& flag)
     case flag_kind::frame_range:
         return "FIRST:LAST with 0 <= FIRST <= LAST";
     case flag_kind::output:
-        return "a file name ending in .bmp or .png, or -";
+        return "a file name ending in .bmp, .png or .npy, or -";
     case flag_kind::view_file:
         return "a PNG file this program wrote";
     default:
@@ -247,10 +256,12 @@ bool apply_flag(const render_flag& flag, std::string_view value, render_options&
     case flag_kind::output: {
         const bool raw = value == "-";
         const bool png = ends_with_ignoring_case(value, ".png");
-        if (!raw && !png && !ends_with_ignoring_case(value, ".bmp"))
+        const bool npy = ends_with_ignoring_case(value, ".npy");
+        if (!raw && !png && !npy && !ends_with_ignoring_case(value, ".bmp"))
             return false;
         options.raw = raw;
         options.png = png;
+        options.npy = npy;
         options.output = value;
         return true;
     }

@@ -74,8 +74,9 @@ std::string render_usage()
     append_wrapped(out, synopsis, out.size(), out.size());
     out += "\n\n"
            "Renders a view to FILE (.bmp: 24-bit bottom-up BMP; .png: PNG with the view\n"
-           "in a text chunk; -: raw BGR rows, top first, on standard output) and prints\n"
-           "the computation's time as 'NNN ms', one line per render.\n\n";
+           "in a text chunk; .npy: the escape counts; -: raw BGR rows, top first, on\n"
+           "standard output) and prints the computation's time as 'NNN ms', one line per\n"
+           "render.\n\n";
     for (const render_flag& flag : render_flags()) {
         std::string head = "  " + with_value(flag);
         head.resize(std::max(head.size() + 1, HELP_COLUMN), ' ');
@@ -142,7 +143,7 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
     const bool movie = options.frames > 1;
     std::string problem;
     if (!have_output)
-        problem = "--output is required: a file name ending in .bmp or .png, or -";
+        problem = "--output is required: a file name ending in .bmp, .png or .npy, or -";
     else if (have_zoom != movie)
         problem = "--zoom-from and --frames go together";
     else if (options.last_frame >= 0 && !movie)
@@ -156,6 +157,12 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
              !(exact_method_accepts_radius(options.view.radius) && (!movie || exact_method_accepts_radius(options.zoom_from))))
         problem = "--method exact renders only radii r with " + exact_radius_range() +
                   ", where the double definition holds the view; --method perturbation renders deeper";
+    else if (options.resume && !movie)
+        problem = "--resume needs a movie (--zoom-from and --frames): it skips the frames already written";
+    else if (options.resume && options.raw)
+        problem = "--resume needs movie files: --output - writes no files whose frames it could skip";
+    else if (options.samples > 1 && options.npy)
+        problem = "--samples needs an image: a .npy count map holds one escape count per pixel";
     if (!problem.empty()) {
         message = PROGRAM + problem;
         return parse_outcome::error;

@@ -29,6 +29,7 @@ struct render_options {
     std::string output;            // as given, for messages and the suffix
     int output_argument = 0;       // argv index of --output's value, which names a still image's file
     bool png = false;              // else BMP, by the output file's suffix
+    bool npy = false;              // .npy: the escape counts as a NumPy array, not an image
     bool raw = false;              // --output -: raw BGR frames on standard output
     std::int32_t workers = 0;      // 0: as many as the machine has hardware threads, at least 8
     bool quiet = false;
@@ -40,6 +41,8 @@ struct render_options {
     std::int32_t first_frame = 0;  // the frames to render, inclusive; last_frame -1: to the end
     std::int32_t last_frame = -1;
     frame_pattern pattern;         // a movie's file names
+    std::int32_t samples = 1;      // each pixel the mean of samples x samples, in linear light
+    bool resume = false;           // a movie's frames whose files exist are not rendered again
 };
 
 enum class parse_outcome { render, help, version, error };

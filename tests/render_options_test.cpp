@@ -22,7 +22,8 @@ auto fields(const render_options& o)
     return std::tuple(bits(v.center_x), bits(v.center_y), bits(v.radius), v.max_iterations, v.figure_index, v.palette_index,
                       v.center_x_text, v.center_y_text, v.radius_text, o.zoom_from_text, o.method, o.memory_limit,
                       o.repeat, o.output, o.output_argument, o.png, o.raw, o.width, o.height, o.workers, o.quiet,
-                      bits(o.zoom_from), o.frames, o.first_frame, o.last_frame, frame_name(o.pattern, 7));
+                      bits(o.zoom_from), o.frames, o.first_frame, o.last_frame, frame_name(o.pattern, 7), o.npy,
+                      o.samples, o.resume);
 }
 
 using change = void (*)(render_options&);
@@ -95,6 +96,17 @@ TEST(RenderOptions, ReadsOrRefuses)
              std::tie(o.view.radius_text, o.output, o.output_argument, o.png, o.last_frame) =
                  std::tuple("5e-534", "d.png", 12, true, 0);
          }},
+        {{"--samples", "16", "--zoom-from", "2", "--frames", "3", "--resume", "--output", "f%d.npy", "--samples", "1"},
+         nullptr, [](render_options& o) {
+             std::tie(o.samples, o.resume, o.npy, o.zoom_from, o.frames, o.last_frame) =
+                 std::tuple(1, true, true, 2.0, 3, 2);
+             std::tie(o.zoom_from_text, o.output, o.output_argument, o.pattern) =
+                 std::tuple("2", "f%d.npy", 9, frame_pattern{"f", 0, ".npy"});
+         }},
+        {{"--samples", "16", "--output", "s.png"},
+         nullptr, [](render_options& o) {
+             std::tie(o.samples, o.output, o.output_argument, o.png, o.last_frame) = std::tuple(16, "s.png", 4, true, 0);
+         }},
         {{"--radius", "1e-14", "--memory-limit", "3G", "--method", "auto", "--output", "a.bmp"},
          nullptr, [](render_options& o) {
              std::tie(o.view.radius, o.view.radius_text, o.memory_limit) = std::tuple(1e-14, "1e-14", 3ull << 30);
@@ -126,9 +138,9 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--output", "a.bmp", "--iterations", "0"}, "--iterations '0' is not an integer from 1 to 2147483647"},
         {{"--output", "a.bmp", "--figure", "3"}, "--figure '3' is not an integer from 0 to 2"},
         {{"--output", "a.bmp", "--palette", "+-1"}, "--palette '+-1' is not an integer from 0 to 14"},
-        {{"--output", "a.bmp", "--output", "a\n.jpg"}, "--output 'a?.jpg' is not a file name ending in .bmp or .png, or -"},
+        {{"--output", "a.bmp", "--output", "a\n.jpg"}, "--output 'a?.jpg' is not a file name ending in .bmp, .png or .npy, or -"},
         {{"--output", "a.bmp", "--radius"}, "--radius needs a value: a decimal number r with 1e-100000 <= r <= 4 of at most 100000 characters"},
-        {{"--iterations", "5"}, "--output is required: a file name ending in .bmp or .png, or -"},
+        {{"--iterations", "5"}, "--output is required: a file name ending in .bmp, .png or .npy, or -"},
         {{"-\rhelp", "--output", "a.bmp"}, "unknown option '-?help' (see --help)"},
         {{"--output", "a.bmp", "--quiet=1"}, "unknown option '--quiet=1' (see --help)"},
         {{"--output", "a.bmp", "--size", "15x640"}, "--size '15x640' is not WxH with each side from 16 to 16384"},
@@ -144,6 +156,14 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--output", "a%d.bmp", "--zoom-from", "1", "--frames", "5", "--frame-range", "2:5"},
          "--frame-range must end before --frames"},
         {{"--output", "a.bmp", "--frame-range", "2:1"}, "--frame-range '2:1' is not FIRST:LAST with 0 <= FIRST <= LAST"},
+        {{"--output", "a.png", "--samples", "0"}, "--samples '0' is not an integer from 1 to 16"},
+        {{"--output", "a.png", "--samples", "17"}, "--samples '17' is not an integer from 1 to 16"},
+        {{"--output", "a.png", "--resume"},
+         "--resume needs a movie (--zoom-from and --frames): it skips the frames already written"},
+        {{"--output", "-", "--zoom-from", "1", "--frames", "3", "--resume"},
+         "--resume needs movie files: --output - writes no files whose frames it could skip"},
+        {{"--output", "c.NPY", "--samples", "2"},
+         "--samples needs an image: a .npy count map holds one escape count per pixel"},
         {{"--output", "a%d%d.bmp", "--zoom-from", "1", "--frames", "5"},
          "--output of a movie must hold one %d or %0Nd field (1 <= N <= 20) for the frame number, and %% for a "
          "percent sign"},

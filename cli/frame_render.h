@@ -1,0 +1,36 @@
+// One frame of quellarin-render: its colours or its escape counts, by the
+// exact definition or by perturbation, sampled once per pixel or
+// supersampled in bands of rows.
+#pragma once
+
+#include "deep_frames.h"
+#include "render_options.h"
+
+#include "image_definition.h"
+
+#include <cstdint>
+#include <vector>
+
+struct frame_job {
+    const render_options& options;  // the whole render's
+    const render_options& frame;    // this frame's, its view set
+    floatexp radius;                // the frame's radius in full range
+    bool perturbation = false;
+    perturbation_frames& deep;
+    int workers = 1;
+    const orbit_progress& progress;
+};
+
+// The escape counts of the frame, counts[x + width * i] (options.npy).
+void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts);
+
+// The colours of the frame into fractal's pixels (its view already set).
+// With --samples N each pixel is the mean in linear light of its N x N block
+// of the view rendered N times larger, which is rendered a band of rows at a
+// time so that memory stays near the image's own size.
+void render_frame_colours(const frame_job& job, const CFractal& fractal);
+
+// The output rows of one band of an image `height` rows tall, supersampled
+// N times: its samples take about a quarter of the image's memory, and a
+// band is at least one row.
+std::int32_t band_rows(std::int32_t height, std::int32_t samples);

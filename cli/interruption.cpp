@@ -1,0 +1,111 @@
+#include "interruption.h"
+
+#include <atomic>
+#include <cstring>
+#include <string>
+
+#ifdef _WIN32
+#include <mutex>
+#include <windows.h>
+#else
+#include <csignal>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+
+// Recursive: the staged file takes it around its own calls to the functions below.
+std::recursive_mutex staging_lock;
+std::wstring staging_name;       // guarded by staging_lock
+std::FILE* staging_file = nullptr;
+
+// Runs on a thread of its own. Closing the console gives the handler a few
+// seconds before Windows ends the process anyway, enough for this.
+BOOL WINAPI on_console_event(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
+        return FALSE;
+    staging_lock.lock();  // held to the end: no file is staged after this
+    if (staging_file)
+        std::fclose(staging_file);
+    if (!staging_name.empty())
+        DeleteFileW(staging_name.c_str());
+    // As a console program ended by Ctrl-C reports it. TerminateProcess, not
+    // ExitProcess: the workers may hold the C runtime's locks that exit
+    // handlers would wait for.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+    return TRUE;
+}
+
+#else
+
+// The path as the handler reads it: a fixed buffer, valid while `armed`.
+constexpr std::size_t LONGEST_PATH = 4096;
+char staging_name[LONGEST_PATH];
+std::atomic<bool> armed{false};
+
+extern "C" void on_signal(int signal)
+{
+    // Only async-signal-safe calls: unlink, then the default action, so the
+    // parent sees the program end by this signal.
+    if (armed.load())
+        unlink(staging_name);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+#endif
+
+}  // namespace
+
+void install_interruption_handlers()
+{
+#ifdef _WIN32
+    SetConsoleCtrlHandler(on_console_event, TRUE);
+#else
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        action.sa_handler = on_signal;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
+#endif
+}
+
+void watch_staging_file(const std::filesystem::path& staging, std::FILE* file)
+{
+#ifdef _WIN32
+    const std::lock_guard<std::recursive_mutex> hold(staging_lock);
+    staging_name = staging.native();
+    staging_file = file;
+#else
+    (void)file;
+    const std::string& name = staging.native();
+    armed.store(false);
+    if (name.size() < LONGEST_PATH) {
+        std::memcpy(staging_name, name.c_str(), name.size() + 1);
+        armed.store(true);
+    }
+#endif
+}
+
+void forget_staging_file()
+{
+#ifdef _WIN32
+    const std::lock_guard<std::recursive_mutex> hold(staging_lock);
+    staging_name.clear();
+    staging_file = nullptr;
+#else
+    armed.store(false);
+#endif
+}
+
+#ifdef _WIN32
+staging_guard::staging_guard() { staging_lock.lock(); }
+staging_guard::~staging_guard() { staging_lock.unlock(); }
+#else
+staging_guard::staging_guard() = default;
+staging_guard::~staging_guard() = default;
+#endif

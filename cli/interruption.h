@@ -1,0 +1,30 @@
+// What an interrupted render leaves behind: nothing half-written. Ctrl-C,
+// SIGTERM and a closed terminal (SIGHUP) on POSIX, and Ctrl-C, Ctrl-Break
+// and a closed console on Windows, remove the staging file of the image
+// being written and end the program; every finished file is already under
+// its final name, since files are renamed into place whole.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+
+// Installs the handlers; once, before the first file is staged.
+void install_interruption_handlers();
+
+// The staging file the handlers remove: set before it is created, so that
+// an interruption between the two removes nothing or the new file; cleared
+// once it has been renamed or removed. One at a time.
+void watch_staging_file(const std::filesystem::path& staging, std::FILE* file);
+void forget_staging_file();
+
+// Holds off the handlers while the staging file is written, closed and
+// renamed (on Windows, where the handler runs beside the program and
+// cannot remove an open file); on POSIX the handler may run at any moment,
+// and removing the staging name mid-write leaves the destination untouched.
+class staging_guard {
+public:
+    staging_guard();
+    ~staging_guard();
+    staging_guard(const staging_guard&) = delete;
+    staging_guard& operator=(const staging_guard&) = delete;
+};

@@ -1,0 +1,27 @@
+#include "linear_light.h"
+
+#include "portable_math.h"
+
+#include <algorithm>
+
+double srgb_to_linear(double v)
+{
+    if (v <= 0.04045)
+        return v / 12.92;
+    return portable_exp(2.4 * portable_log((v + 0.055) / 1.055));
+}
+
+linear_light::linear_light()
+{
+    for (int v = 0; v < 256; ++v)
+        linear_[static_cast<std::size_t>(v)] = srgb_to_linear(v / 255.0);
+    for (int v = 0; v < 255; ++v)
+        midpoints_[static_cast<std::size_t>(v)] = srgb_to_linear((v + 0.5) / 255.0);
+}
+
+std::uint8_t linear_light::encode(double l) const
+{
+    // Byte v holds the light from midpoint v - 1 up to midpoint v; a light
+    // exactly on a midpoint rounds up, as the half-way value does.
+    return static_cast<std::uint8_t>(std::upper_bound(midpoints_.begin(), midpoints_.end(), l) - midpoints_.begin());
+}
