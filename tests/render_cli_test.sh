@@ -145,6 +145,13 @@ while read -r figure iterations radius x y; do
     x_last=$x y_last=$y figure_last=$figure iterations_last=$iterations
 done <"$deep_views"
 x=$x_last y=$y_last figure=$figure_last iterations=$iterations_last
+# Supersampled and count-map files, deep and not: the same bytes from every build.
+expect_image b790ec589ce0fdabf480154044cc7ee48c521c2dc57425ba31fba510ac5e0565 ds.bmp "${deep[@]}" --samples 2
+deep_counts=("${deep[@]:0:12}")  # without the palette, which a count map does not use
+expect_image ed4145f82292f76846167c14d936d95b5f4f3547c91565f1901bf367c2653171 dc.npy "${deep_counts[@]}"
+expect_image 8d19e1f63771f2db393995c9ad788645e95d7b35f6a3c54662ec0983dc304e86 s3.png --iterations 200 --size 32x20 \
+    --samples 3 --palette 4
+expect_image 602572eb2000260eb80304d333baffd0ad30d3eff8493ff85ffa05987b16a027 c.npy --iterations 200 --size 32x20
 render "${deep[@]}" --output deep.png >out && render --from deep.png --output again.png >out
 same "--from a deep view" deep.png again.png
 verdict "a deep view's stored centre" "$(grep -aq -- "center-x=$x" deep.png || echo "not every digit")"
