@@ -21,8 +21,12 @@ public:
     std::uint8_t encode(double l) const;
 
 private:
+    static constexpr int BUCKETS = 4096;
     std::array<double, 256> linear_;
     std::array<double, 255> midpoints_;  // the linear light of (v + 0.5) / 255
+    // The midpoints at or below k / BUCKETS: where the search for a light
+    // in bucket k starts, at most a few midpoints below its answer.
+    std::array<std::uint8_t, BUCKETS + 1> bucket_start_;
 };
 
 // The sRGB decoding of a value v from 0 to 1.
