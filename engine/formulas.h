@@ -22,6 +22,15 @@ std::int32_t escape_time_power2(double re, double im, std::int32_t limit);
 std::int32_t escape_time_power3(double re, double im, std::int32_t limit);
 std::int32_t escape_time_power4(double re, double im, std::int32_t limit);
 
+// The same orbits, also giving the last point: for a count below the limit,
+// z_n, the first point past the escape radius (smooth colouring continues
+// the orbit from it).
+using escape_point_function = std::int32_t (*)(double re, double im, std::int32_t limit, double& zr, double& zi);
+
+std::int32_t escape_point_power2(double re, double im, std::int32_t limit, double& zr, double& zi);
+std::int32_t escape_point_power3(double re, double im, std::int32_t limit, double& zr, double& zi);
+std::int32_t escape_point_power4(double re, double im, std::int32_t limit, double& zr, double& zi);
+
 inline constexpr int FIGURE_COUNT = 3;
 
 // Indexed by CFractal::figure_index.
@@ -29,6 +38,12 @@ inline constexpr escape_time_function figure_functions[FIGURE_COUNT] = {
     escape_time_power2,
     escape_time_power3,
     escape_time_power4,
+};
+
+inline constexpr escape_point_function figure_point_functions[FIGURE_COUNT] = {
+    escape_point_power2,
+    escape_point_power3,
+    escape_point_power4,
 };
 
 // The entries of the dialog's figure list, in table order.

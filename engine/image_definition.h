@@ -85,3 +85,33 @@ struct count_sink {
     std::int32_t* counts;
     void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { counts[pixel_index(fractal, x, i)] = n; }
 };
+
+// Or its count and the point where its orbit left the escape radius, z_n
+// with |z_n|^2 > 4, into points[2 (x + width * i)] and the next entry (any
+// value for a count at the limit): smooth colouring continues from it.
+struct escape_sink {
+    const CFractal& fractal;
+    std::int32_t* counts;
+    double* points;
+    void operator()(std::int32_t x, std::int32_t i, std::int32_t n, double re, double im) const
+    {
+        const std::size_t at = pixel_index(fractal, x, i);
+        counts[at] = n;
+        points[2 * at] = re;
+        points[2 * at + 1] = im;
+    }
+};
+
+// Whether a sink takes the escaped point as well as the count.
+template <class Sink>
+inline constexpr bool takes_point = requires(const Sink& sink) { sink(0, 0, 0, 0.0, 0.0); };
+
+// Hands a pixel's count, and its escaped point where the sink takes one, to sink.
+template <class Sink>
+inline void deliver(const Sink& sink, std::int32_t x, std::int32_t i, std::int32_t n, double re, double im)
+{
+    if constexpr (takes_point<Sink>)
+        sink(x, i, n, re, im);
+    else
+        sink(x, i, n);
+}

@@ -55,6 +55,14 @@ struct avx2_lanes {
     // each escaped lane; the steps inside after a visit of `steps` steps.
     KERNEL_INLINE static flags escape_test(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_NLE_UQ); }
     KERNEL_INLINE static vec add_or_nan(flags f, vec a, vec b) { return _mm256_or_pd(_mm256_add_pd(a, b), f); }
+    // a + b in the lanes inside, the old value in the escaped ones: an
+    // escaped point stays where it left, for smooth colouring.
+    KERNEL_INLINE static vec add_or_keep(flags f, vec a, vec b, vec old)
+    {
+        return _mm256_blendv_pd(_mm256_add_pd(a, b), old, f);
+    }
+    // The lanes where a <= b.
+    KERNEL_INLINE static flags at_most(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_LE_OQ); }
     KERNEL_INLINE static counts count(counts n, flags f) { return _mm256_sub_epi64(n, _mm256_castpd_si256(f)); }
     KERNEL_INLINE static counts tally(counts inside, counts escaped, std::int64_t steps)
     {
@@ -73,6 +81,13 @@ void render_columns_avx2(const CFractal& fractal, const render_layout& layout, i
 void count_columns_avx2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
 {
     const count_sink sink{fractal, counts};
+    run_worker_for_figure<avx2_lanes>(fractal, layout, k, sink);
+}
+
+void escape_columns_avx2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
+                         double* points)
+{
+    const escape_sink sink{fractal, counts, points};
     run_worker_for_figure<avx2_lanes>(fractal, layout, k, sink);
 }
 

@@ -59,6 +59,11 @@ struct avx512_lanes {
     {
         return _mm512_mask_add_pd(_mm512_set1_pd(std::numeric_limits<double>::quiet_NaN()), f, a, b);
     }
+    // a + b in the lanes inside, the old value in the others: an escaped
+    // point stays where it left, for smooth colouring.
+    KERNEL_INLINE static vec add_or_keep(flags f, vec a, vec b, vec old) { return _mm512_mask_add_pd(old, f, a, b); }
+    // The lanes where a <= b.
+    KERNEL_INLINE static flags at_most(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_LE_OQ); }
     // Subtracting all ones, which the compiler makes in a register, rather
     // than adding a one it would keep in memory.
     KERNEL_INLINE static counts count(counts n, flags f) { return _mm512_mask_sub_epi64(n, f, n, _mm512_set1_epi64(-1)); }
@@ -76,6 +81,13 @@ void render_columns_avx512(const CFractal& fractal, const render_layout& layout,
 void count_columns_avx512(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
 {
     const count_sink sink{fractal, counts};
+    run_worker_for_figure<avx512_lanes>(fractal, layout, k, sink);
+}
+
+void escape_columns_avx512(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
+                           double* points)
+{
+    const escape_sink sink{fractal, counts, points};
     run_worker_for_figure<avx512_lanes>(fractal, layout, k, sink);
 }
 

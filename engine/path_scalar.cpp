@@ -13,11 +13,20 @@ template <class Sink>
 void run_worker(const CFractal& fractal, const render_layout& layout, int k, const Sink& sink)
 {
     assert(fractal.figure_index >= 0 && fractal.figure_index < FIGURE_COUNT);
-    const escape_time_function escape_time = figure_functions[fractal.figure_index];
+    [[maybe_unused]] const escape_time_function escape_time = figure_functions[fractal.figure_index];
+    [[maybe_unused]] const escape_point_function escape_point = figure_point_functions[fractal.figure_index];
     for (std::int32_t i = 0; i < fractal.height; ++i) {
         const double im = row_im(fractal, layout, i);
-        for (std::int32_t x = k; x < fractal.width; x += layout.workers)
-            sink(x, i, escape_time(column_re(fractal, layout, x), im, fractal.max_iterations));
+        for (std::int32_t x = k; x < fractal.width; x += layout.workers) {
+            if constexpr (takes_point<Sink>) {
+                double zr;
+                double zi;
+                const std::int32_t n = escape_point(column_re(fractal, layout, x), im, fractal.max_iterations, zr, zi);
+                sink(x, i, n, zr, zi);
+            } else {
+                sink(x, i, escape_time(column_re(fractal, layout, x), im, fractal.max_iterations));
+            }
+        }
     }
 }
 
@@ -31,4 +40,10 @@ void render_columns_scalar(const CFractal& fractal, const render_layout& layout,
 void count_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
 {
     run_worker(fractal, layout, k, count_sink{fractal, counts});
+}
+
+void escape_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
+                           double* points)
+{
+    run_worker(fractal, layout, k, escape_sink{fractal, counts, points});
 }

@@ -53,6 +53,14 @@ struct sse2_lanes {
     // each escaped lane; the steps inside after a visit of `steps` steps.
     KERNEL_INLINE static flags escape_test(vec a, vec b) { return _mm_cmpnle_pd(a, b); }
     KERNEL_INLINE static vec add_or_nan(flags f, vec a, vec b) { return _mm_or_pd(_mm_add_pd(a, b), f); }
+    // a + b in the lanes inside, the old value in the escaped ones: an
+    // escaped point stays where it left, for smooth colouring.
+    KERNEL_INLINE static vec add_or_keep(flags f, vec a, vec b, vec old)
+    {
+        return _mm_or_pd(_mm_and_pd(f, old), _mm_andnot_pd(f, _mm_add_pd(a, b)));
+    }
+    // The lanes where a <= b.
+    KERNEL_INLINE static flags at_most(vec a, vec b) { return _mm_cmple_pd(a, b); }
     KERNEL_INLINE static counts count(counts n, flags f) { return _mm_sub_epi64(n, _mm_castpd_si128(f)); }
     KERNEL_INLINE static counts tally(counts inside, counts escaped, std::int64_t steps)
     {
@@ -71,6 +79,13 @@ void render_columns_sse2(const CFractal& fractal, const render_layout& layout, i
 void count_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
 {
     const count_sink sink{fractal, counts};
+    run_worker_for_figure<sse2_lanes>(fractal, layout, k, sink);
+}
+
+void escape_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
+                         double* points)
+{
+    const escape_sink sink{fractal, counts, points};
     run_worker_for_figure<sse2_lanes>(fractal, layout, k, sink);
 }
 

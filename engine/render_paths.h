@@ -34,6 +34,9 @@ void render_columns(const CFractal& fractal, const render_layout& layout, int k)
 // Writes the escape counts of the same columns to counts[x + width * i].
 void count_columns(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
 
+// Writes their counts and escaped points as escape_sink does.
+void escape_columns(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts, double* points);
+
 // Renders the columns x = k, k + 8, k + 16, ... of the viewer's layout.
 void render_columns(const CFractal& fractal, int k);
 

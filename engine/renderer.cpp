@@ -79,3 +79,15 @@ std::int32_t compute_image_counts(const CFractal& fractal, const render_layout& 
         layout, [&](std::thread& thread, int k) { return start_thread(thread, [&columns, k] { columns(k); }); },
         columns);
 }
+
+std::int32_t compute_image_escapes(const CFractal& fractal, const render_layout& layout, std::int32_t* counts,
+                                   double* points)
+{
+    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
+    const auto columns = [&fractal, &layout, counts, points](int k) {
+        escape_columns(fractal, layout, k, counts, points);
+    };
+    return run_workers(
+        layout, [&](std::thread& thread, int k) { return start_thread(thread, [&columns, k] { columns(k); }); },
+        columns);
+}

@@ -3,8 +3,8 @@
 // a vector of all-ones lanes for SSE2 and AVX2, an opmask register for
 // AVX-512); the constants width and vectors; load, store, load_counts,
 // store_counts, zero_counts, set1, add, sub, mul, xor_bits, all_lanes,
-// ordered, and_not_equal, bits, and the escape operations escape_test,
-// count, add_or_nan and tally. Each path's file defines KERNEL_TARGET, its
+// ordered, and_not_equal, bits, at_most, and the escape operations
+// escape_test, count, add_or_nan, add_or_keep and tally. Each path's file defines KERNEL_TARGET, its
 // instruction set, before including this; only the functions that handle
 // vectors are compiled for it (a target attribute per function, which both
 // GCC and clang honour). Everything here has internal linkage, so no copy
@@ -99,7 +99,7 @@ inline constexpr std::size_t LANE_ALIGNMENT = 64;
 // The orbits of one worker, one entry per lane.
 template <int N>
 struct alignas(LANE_ALIGNMENT) lane_group {
-    double zr[N];  // current point; NaN once the orbit has escaped
+    double zr[N];  // current point; NaN once the orbit has escaped, or with Keep the point it left at
     double zi[N];
     double cr[N];
     double ci[N];
@@ -114,15 +114,41 @@ struct alignas(LANE_ALIGNMENT) lane_group {
     std::int32_t i[N];
 };
 
+// The last add of a step's real part, a + c: NaN in the escaped lanes, or
+// with Keep their point z unchanged.
+template <class L, bool Keep>
+KERNEL_INLINE inline typename L::vec final_add_re(typename L::flags test, typename L::vec a, typename L::vec c,
+                                                  typename L::vec z)
+{
+    if constexpr (Keep)
+        return L::add_or_keep(test, a, c, z);
+    else
+        return L::add_or_nan(test, a, c);
+}
+
+// And of its imaginary part: a + c, with Keep z unchanged in the escaped lanes.
+template <class L, bool Keep>
+KERNEL_INLINE inline typename L::vec final_add_im(typename L::flags test, typename L::vec a, typename L::vec c,
+                                                  typename L::vec z)
+{
+    if constexpr (Keep)
+        return L::add_or_keep(test, a, c, z);
+    else
+        return L::add(a, c);
+}
+
 // One step of the definition for exponent P on a vector of lanes: tests z for
 // escape, moves z to the next point and clears in quiet the lanes that may be
 // back at the saved point. An escaped lane's point becomes NaN, so it tests
-// as escaped at every later step. The escape test's flags mean what suits the
+// as escaped at every later step; with Keep it stays where it left the
+// radius instead (both parts), which tests as escaped as well, for the sinks
+// that take the escaped point. Keep changes which value the escaped lanes
+// hold, never the arithmetic of the lanes inside. The escape test's flags mean what suits the
 // lane operations: with vector masks the escaped lanes (an or makes their
 // point NaN, a subtract counts their steps since the escape), with opmasks the
 // lanes still inside (a masked add leaves NaN in the others and counts the
 // steps inside); tally turns either count into the steps taken inside.
-template <class L, int P, bool Filter>
+template <class L, int P, bool Filter, bool Keep>
 KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& counter,
                                      typename L::vec cr, typename L::vec ci, typename L::vec sx,
                                      typename L::flags& quiet)
@@ -138,16 +164,16 @@ KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, t
     vec next_zi;
     if constexpr (P == 2) {
         const vec t = L::mul(zi, zr);
-        next_zi = L::add(L::add(t, t), ci);
-        next_zr = L::add_or_nan(test, L::sub(zr2, zi2), cr);
+        next_zi = final_add_im<L, Keep>(test, L::add(t, t), ci, zi);
+        next_zr = final_add_re<L, Keep>(test, L::sub(zr2, zi2), cr, zr);
     } else if constexpr (P == 3) {
         const vec three = L::set1(3.0);
-        next_zr = L::add_or_nan(test, L::mul(zr, L::sub(zr2, L::mul(three, zi2))), cr);
-        next_zi = L::add(L::mul(zi, L::sub(L::mul(three, zr2), zi2)), ci);
+        next_zr = final_add_re<L, Keep>(test, L::mul(zr, L::sub(zr2, L::mul(three, zi2))), cr, zr);
+        next_zi = final_add_im<L, Keep>(test, L::mul(zi, L::sub(L::mul(three, zr2), zi2)), ci, zi);
     } else {
-        next_zr = L::add_or_nan(test, L::add(L::mul(L::sub(zr2, L::mul(L::set1(6.0), zi2)), zr2), L::mul(zi2, zi2)),
-                                cr);
-        next_zi = L::add(L::mul(L::sub(zr2, zi2), L::mul(L::set1(4.0), L::mul(zi, zr))), ci);
+        next_zr = final_add_re<L, Keep>(
+            test, L::add(L::mul(L::sub(zr2, L::mul(L::set1(6.0), zi2)), zr2), L::mul(zi2, zi2)), cr, zr);
+        next_zi = final_add_im<L, Keep>(test, L::mul(L::sub(zr2, zi2), L::mul(L::set1(4.0), L::mul(zi, zr))), ci, zi);
     }
     // One compare for both components: points with the same bits have the same
     // xor, and inside the radius the xor is never a NaN. When it fires, the
@@ -162,7 +188,7 @@ KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, t
 // or the group reaches step `until`. Returns the group step reached; live_bits
 // gets one bit per lane that has not escaped, back_bits one bit per lane whose
 // point equals its saved point under the definition's ==.
-template <class L, int P, int N>
+template <class L, int P, bool Keep, int N>
 KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t step, std::int64_t until,
                                                 std::uint32_t& live_bits, std::uint32_t& back_bits)
 {
@@ -196,12 +222,12 @@ KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t s
         flags quiet = L::all_lanes();
 #pragma GCC unroll 8
         for (int v = 0; v < L::vectors; ++v)
-            step_lanes<L, P, false>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W), L::load(lanes->ci + v * W),
-                                    L::load(lanes->sx + v * W), quiet);
+            step_lanes<L, P, false, Keep>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W),
+                                          L::load(lanes->ci + v * W), L::load(lanes->sx + v * W), quiet);
 #pragma GCC unroll 8
         for (int v = 0; v < L::vectors; ++v)
-            step_lanes<L, P, true>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W), L::load(lanes->ci + v * W),
-                                   L::load(lanes->sx + v * W), quiet);
+            step_lanes<L, P, true, Keep>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W),
+                                         L::load(lanes->ci + v * W), L::load(lanes->sx + v * W), quiet);
         step += 2;
         signalled = L::bits(quiet) != all;
         if (signalled || step == until)
@@ -214,7 +240,13 @@ KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t s
         L::store(g.zr + v * W, zr[v]);
         L::store(g.zi + v * W, zi[v]);
         L::store_counts(g.inside + v * W, L::tally(L::load_counts(g.inside + v * W), counter[v], step - first));
-        live_bits |= static_cast<std::uint32_t>(L::bits(L::ordered(zr[v]))) << (v * W);
+        // Escaped lanes are NaN, or with Keep outside the radius.
+        flags live;
+        if constexpr (Keep)
+            live = L::at_most(L::add(L::mul(zr[v], zr[v]), L::mul(zi[v], zi[v])), L::set1(4.0));
+        else
+            live = L::ordered(zr[v]);
+        live_bits |= static_cast<std::uint32_t>(L::bits(live)) << (v * W);
         if (signalled) {
             const std::uint32_t differ = L::bits(L::and_not_equal(L::all_lanes(), zr[v], L::load(g.sr + v * W))) |
                                          L::bits(L::and_not_equal(L::all_lanes(), zi[v], L::load(g.si + v * W)));
@@ -252,7 +284,7 @@ inline bool fill_lane(lane_group<N>& g, int l, pixel_stream& pixels, std::int64_
             return true;
         }
         // A NaN modulus stays NaN for ever: such a point runs to the limit.
-        sink(x, i, modulus > 4.0 ? 0 : limit);
+        deliver(sink, x, i, modulus > 4.0 ? 0 : limit, re, im);
     }
     g.zr[l] = g.zi[l] = g.cr[l] = g.ci[l] = 0.0;
     g.sr[l] = g.si[l] = g.sx[l] = NOT_A_POINT;
@@ -290,7 +322,7 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
         double re;
         double im;
         while (pixels.next(x, i, re, im))
-            sink(x, i, 0);
+            deliver(sink, x, i, 0, re, im);
         return;
     }
 
@@ -320,7 +352,7 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
         std::uint32_t live_bits;
         std::uint32_t back_bits;
         const std::int64_t until = step + period;
-        step = advance_group<L, P>(g, step, until, live_bits, back_bits);
+        step = advance_group<L, P, takes_point<Sink>>(g, step, until, live_bits, back_bits);
         int finished = 0;
 
         // Escaped lanes: the count is the steps taken inside; past the limit
@@ -328,14 +360,14 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
         for (std::uint32_t lanes = active & ~live_bits; lanes != 0; lanes &= lanes - 1) {
             const int l = __builtin_ctz(lanes);
             const std::int64_t n = g.inside[l];
-            sink(g.x[l], g.i[l], n < limit ? static_cast<std::int32_t>(n) : limit);
+            deliver(sink, g.x[l], g.i[l], n < limit ? static_cast<std::int32_t>(n) : limit, g.zr[l], g.zi[l]);
             refill(l);
             ++finished;
         }
         // Lanes back at the saved point repeat for ever.
         for (std::uint32_t lanes = back_bits & active & live_bits; lanes != 0; lanes &= lanes - 1) {
             const int l = __builtin_ctz(lanes);
-            sink(g.x[l], g.i[l], limit);
+            deliver(sink, g.x[l], g.i[l], limit, 0.0, 0.0);
             refill(l);
             ++finished;
         }
@@ -347,7 +379,7 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
             for (; due != 0; due &= due - 1) {
                 const int l = __builtin_ctz(due);
                 if (step - g.start[l] >= limit) {
-                    sink(g.x[l], g.i[l], limit);
+                    deliver(sink, g.x[l], g.i[l], limit, 0.0, 0.0);
                     refill(l);
                     ++finished;
                     continue;

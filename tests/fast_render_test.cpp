@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #if defined(__x86_64__)
 #include <cpuid.h>
 #endif
@@ -17,6 +18,8 @@ namespace {
 
 constexpr render_path all_paths[] = {render_path::scalar, render_path::sse2, render_path::avx2, render_path::avx512};
 
+// Counts, images, and for smooth colouring the point where each orbit left
+// the escape radius, bit for bit.
 TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
 {
     path_guard guard;
@@ -27,10 +30,18 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
         // black at the limit, else palette entry n mod length.
         std::vector<std::int32_t> expected;
         std::vector<std::uint8_t> expected_image;
+        std::vector<double> expected_points;
         for (std::int32_t p = 0; p < f.width * f.height; ++p) {
             const std::int32_t n =
                 figure_functions[f.figure_index](column_re(f, viewer_layout(f), p % f.width),
                                                  row_im(f, viewer_layout(f), p / f.width), f.max_iterations);
+            double zr = 0.0;
+            double zi = 0.0;
+            EXPECT_EQ(figure_point_functions[f.figure_index](column_re(f, viewer_layout(f), p % f.width),
+                                                             row_im(f, viewer_layout(f), p / f.width),
+                                                             f.max_iterations, zr, zi),
+                      n);
+            expected_points.insert(expected_points.end(), {zr, zi});
             const auto* colour = palette_colors[f.palette_index][std::uint32_t(n) % palette_lengths[f.palette_index]];
             expected.push_back(n);
             for (int b = 0; b < 3; ++b)
@@ -55,6 +66,18 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
             EXPECT_TRUE(pixels == expected_image)
                 << label << ", first different image byte: "
                 << std::mismatch(pixels.begin(), pixels.end(), expected_image.begin()).first - pixels.begin();
+            std::vector<double> points(2 * expected.size(), -7.0);
+            std::ranges::fill(counts, -7);
+            compute_image_escapes(f, {f.width, f.height, 3}, counts.data(), points.data());
+            EXPECT_TRUE(counts == expected) << label << ": the counts with the escaped points";
+            int wrong = 0;
+            for (std::size_t p = 0; p < expected.size(); ++p) {
+                if (expected[p] < f.max_iterations &&
+                    std::memcmp(&points[2 * p], &expected_points[2 * p], 2 * sizeof(double)) != 0 && ++wrong == 1)
+                    ADD_FAILURE() << label << ": escaped point of pixel " << p << " is (" << points[2 * p] << ", "
+                                  << points[2 * p + 1] << "), the definition's (" << expected_points[2 * p] << ", "
+                                  << expected_points[2 * p + 1] << ")";
+            }
         }
     }
 }
