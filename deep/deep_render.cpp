@@ -46,13 +46,13 @@ namespace {
 // The columns x = k, k + workers, ... of every row.
 template <class T>
 void render_columns(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, int workers, int k,
-                    std::int32_t* counts)
+                    std::int32_t* counts, complex_pair<double>* points)
 {
     for (std::int32_t i = 0; i < frame.height; ++i) {
         for (std::int32_t x = k; x < frame.width; x += workers) {
             const complex_pair<T> dc = pixel_delta(frame, x, i, T{});
-            counts[static_cast<std::size_t>(x) + static_cast<std::size_t>(frame.width) * i] =
-                perturbed_escape_time(orbit, table, dc, frame.limit);
+            const std::size_t at = static_cast<std::size_t>(x) + static_cast<std::size_t>(frame.width) * i;
+            counts[at] = perturbed_escape_time(orbit, table, dc, frame.limit, points ? points + at : nullptr);
         }
     }
 }
@@ -60,7 +60,7 @@ void render_columns(const reference_orbit& orbit, const deep_frame& frame, const
 }  // namespace
 
 void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, delta_type type,
-                 int workers, std::int32_t* counts)
+                 int workers, std::int32_t* counts, complex_pair<double>* points)
 {
     assert(workers >= 1 && workers <= max_deep_workers);
     assert(frame.width > 0 && frame.height > 0 && frame.limit >= 0);
@@ -71,14 +71,14 @@ void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bl
     const render_path path = type == delta_type::double_precision && table == nullptr && vector_loop_takes(orbit)
                                  ? active_render_path()
                                  : render_path::scalar;
-    const deep_lane_job job{orbit.values.data(), orbit.last(), orbit.exponent, &frame, workers, counts};
+    const deep_lane_job job{orbit.values.data(), orbit.last(), orbit.exponent, &frame, workers, counts, points};
     const auto columns = [&](int k) {
         if (path != render_path::scalar && render_deep_columns_vector(path, job, k))
             return;
         if (type == delta_type::double_precision)
-            render_columns<double>(orbit, frame, table, workers, k, counts);
+            render_columns<double>(orbit, frame, table, workers, k, counts, points);
         else
-            render_columns<floatexp>(orbit, frame, table, workers, k, counts);
+            render_columns<floatexp>(orbit, frame, table, workers, k, counts, points);
     };
     std::vector<std::thread> threads(static_cast<std::size_t>(workers - 1));
     std::vector<bool> started(threads.size(), false);

@@ -51,9 +51,11 @@ inline constexpr int max_deep_workers = 1024;
 // Writes the count of pixel (x, i) to counts[x + W i], in deltas of the
 // given type, with the table's skips unless table is null (a table must be
 // for this frame and type). Worker k of `workers` takes the columns
-// x = k, k + workers, ...; the counts do not depend on the number.
+// x = k, k + workers, ...; the counts do not depend on the number. With
+// points, points[x + W i] gets each escaped pixel's first point past the
+// escape radius, for smooth colouring.
 void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, delta_type type,
-                 int workers, std::int32_t* counts);
+                 int workers, std::int32_t* counts, complex_pair<double>* points = nullptr);
 
 struct deep_view {
     std::string_view center_re;  // decimal text of any length

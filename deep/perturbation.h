@@ -43,7 +43,7 @@ complex_pair<T> perturbed_step(complex_pair<T> z, complex_pair<T> d, complex_pai
 // exponent P, with the table's skips when UseTable.
 template <class T, int P, bool UseTable>
 std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_table* table, complex_pair<T> dc,
-                                      std::int32_t limit)
+                                      std::int32_t limit, complex_pair<double>* escaped)
 {
     assert(orbit.size() >= 2 && orbit.exponent == P);
     const complex_pair<T>* z = orbit_values(orbit, T{});
@@ -55,8 +55,15 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
     complex_pair<T> zm = z[m];
     for (;;) {
         const complex_pair<T> w = zm + d;
-        if (outside_escape_radius(w))
+        if (outside_escape_radius(w)) {
+            if (escaped) {
+                if constexpr (std::is_same_v<T, double>)
+                    *escaped = w;
+                else
+                    *escaped = to_double(w);
+            }
             return n;
+        }
         if (n >= limit)
             return n;
         if (m == last || modulus_less(w, d)) {
@@ -91,25 +98,28 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
 
 // The escape count of the pixel at c = the orbit's centre + dc, with the
 // meaning of the definition's (limit: did not escape). A null table takes
-// every step plainly; a table must be for deltas of type T.
+// every step plainly; a table must be for deltas of type T. Where the pixel
+// escapes, escaped (unless null) gets the point past the escape radius.
 template <class T>
 std::int32_t perturbed_escape_time(const reference_orbit& orbit, const bla_table* table, complex_pair<T> dc,
-                                   std::int32_t limit)
+                                   std::int32_t limit, complex_pair<double>* escaped = nullptr)
 {
     switch (orbit.exponent) {
     case 2:
-        return table ? perturbed_escape_time_of<T, 2, true>(orbit, table, dc, limit)
-                     : perturbed_escape_time_of<T, 2, false>(orbit, table, dc, limit);
+        return table ? perturbed_escape_time_of<T, 2, true>(orbit, table, dc, limit, escaped)
+                     : perturbed_escape_time_of<T, 2, false>(orbit, table, dc, limit, escaped);
     case 3:
-        return table ? perturbed_escape_time_of<T, 3, true>(orbit, table, dc, limit)
-                     : perturbed_escape_time_of<T, 3, false>(orbit, table, dc, limit);
+        return table ? perturbed_escape_time_of<T, 3, true>(orbit, table, dc, limit, escaped)
+                     : perturbed_escape_time_of<T, 3, false>(orbit, table, dc, limit, escaped);
     default:
-        return table ? perturbed_escape_time_of<T, 4, true>(orbit, table, dc, limit)
-                     : perturbed_escape_time_of<T, 4, false>(orbit, table, dc, limit);
+        return table ? perturbed_escape_time_of<T, 4, true>(orbit, table, dc, limit, escaped)
+                     : perturbed_escape_time_of<T, 4, false>(orbit, table, dc, limit, escaped);
     }
 }
 
 extern template std::int32_t perturbed_escape_time<double>(const reference_orbit&, const bla_table*,
-                                                           complex_pair<double>, std::int32_t);
+                                                           complex_pair<double>, std::int32_t,
+                                                           complex_pair<double>*);
 extern template std::int32_t perturbed_escape_time<floatexp>(const reference_orbit&, const bla_table*,
-                                                             complex_pair<floatexp>, std::int32_t);
+                                                             complex_pair<floatexp>, std::int32_t,
+                                                             complex_pair<double>*);

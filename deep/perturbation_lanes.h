@@ -155,6 +155,8 @@ struct alignas(DEEP_LANE_ALIGNMENT) deep_lane_group {
     double m[N];  // element of the reference
     double n[N];  // steps taken; -infinity in an idle lane, which never reaches the limit
     double rn[N];  // the steps of a lane that finished in the round
+    double wr[N];  // and the point it finished at
+    double wi[N];
     std::int32_t x[N];
     std::int32_t i[N];
 };
@@ -237,10 +239,15 @@ LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
             if (done == 0) [[likely]]
                 continue;
             L::store(g.rn + o, n);
+            L::store(g.wr + o, w.re);
+            L::store(g.wi + o, w.im);
             for (unsigned e = done; e != 0; e &= e - 1) {
                 const int l = o + __builtin_ctz(e);
-                job.counts[static_cast<std::size_t>(g.x[l]) + static_cast<std::size_t>(frame.width) * g.i[l]] =
-                    static_cast<std::int32_t>(g.rn[l]);
+                const std::size_t at =
+                    static_cast<std::size_t>(g.x[l]) + static_cast<std::size_t>(frame.width) * g.i[l];
+                job.counts[at] = static_cast<std::int32_t>(g.rn[l]);
+                if (job.points)
+                    job.points[at] = {g.wr[l], g.wi[l]};
                 if (!fill(l))
                     --active;
             }

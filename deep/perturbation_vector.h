@@ -22,6 +22,7 @@ struct deep_lane_job {
     const deep_frame* frame = nullptr;
     int workers = 1;
     std::int32_t* counts = nullptr;
+    complex_pair<double>* points = nullptr;  // with smooth colouring: each escaped pixel's point past the radius
 };
 
 // Whether the vector loop can take this orbit: the lanes index it with

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,25 +25,47 @@ struct path_guard {
     ~path_guard() { force_render_path(saved); }
 };
 
-// The scalar loop's counts of the frame without the table, pixel by pixel.
-std::vector<std::int32_t> scalar_counts(const reference_orbit& orbit, const deep_frame& frame)
-{
+// A frame's counts, and the escaped pixels' points past the radius (zero
+// for the others).
+struct frame_escapes {
     std::vector<std::int32_t> counts;
-    for (std::int32_t i = 0; i < frame.height; ++i)
-        for (std::int32_t x = 0; x < frame.width; ++x)
-            counts.push_back(perturbed_escape_time(orbit, nullptr, pixel_delta(frame, x, i, 0.0), frame.limit));
-    return counts;
+    std::vector<complex_pair<double>> points;
+};
+
+// Whether the points are the same, bit for bit.
+bool same_points(const frame_escapes& a, const frame_escapes& b)
+{
+    return a.points.size() == b.points.size() &&
+           std::memcmp(a.points.data(), b.points.data(), a.points.size() * sizeof(complex_pair<double>)) == 0;
 }
 
-// The counts of the vector loop on the given path, worker by worker.
-std::vector<std::int32_t> vector_counts(render_path path, const reference_orbit& orbit, const deep_frame& frame,
-                                        int workers)
+// The scalar loop's, without the table, pixel by pixel.
+frame_escapes scalar_counts(const reference_orbit& orbit, const deep_frame& frame)
 {
-    std::vector<std::int32_t> counts(static_cast<std::size_t>(frame.width) * frame.height, -1);
-    const deep_lane_job job{orbit.values.data(), orbit.last(), orbit.exponent, &frame, workers, counts.data()};
+    frame_escapes e;
+    for (std::int32_t i = 0; i < frame.height; ++i) {
+        for (std::int32_t x = 0; x < frame.width; ++x) {
+            complex_pair<double> w{};
+            e.counts.push_back(perturbed_escape_time(orbit, nullptr, pixel_delta(frame, x, i, 0.0), frame.limit, &w));
+            e.points.push_back(e.counts.back() < frame.limit ? w : complex_pair<double>{});
+        }
+    }
+    return e;
+}
+
+// The vector loop's on the given path, worker by worker.
+frame_escapes vector_counts(render_path path, const reference_orbit& orbit, const deep_frame& frame, int workers)
+{
+    const std::size_t pixels = static_cast<std::size_t>(frame.width) * frame.height;
+    frame_escapes e{std::vector<std::int32_t>(pixels, -1), std::vector<complex_pair<double>>(pixels)};
+    const deep_lane_job job{orbit.values.data(), orbit.last(), orbit.exponent, &frame, workers, e.counts.data(),
+                            e.points.data()};
     for (int k = 0; k < workers; ++k)
         EXPECT_TRUE(render_deep_columns_vector(path, job, k));
-    return counts;
+    for (std::size_t p = 0; p < pixels; ++p)
+        if (e.counts[p] >= frame.limit)
+            e.points[p] = {};
+    return e;
 }
 
 // The frame on each vector path the processor has, with 1 and 3 workers,
@@ -56,7 +79,7 @@ void expect_view(const char* re, const char* im, const char* radius_text, int ex
     ASSERT_TRUE(orbit);
     const deep_frame frame{radius, width, height, limit};
     ASSERT_EQ(frame_delta_type(radius), delta_type::double_precision);
-    const std::vector<std::int32_t> expected = scalar_counts(*orbit, frame);
+    const frame_escapes expected = scalar_counts(*orbit, frame);
     path_guard guard;
     int runs = 0;
     for (const render_path path : vector_paths) {
@@ -64,15 +87,18 @@ void expect_view(const char* re, const char* im, const char* radius_text, int ex
             continue;
         force_render_path(path);
         for (const int workers : {1, 3}) {
-            std::vector<std::int32_t> through_render(expected.size(), -1);
+            std::vector<std::int32_t> through_render(expected.counts.size(), -1);
             render_deep(*orbit, frame, nullptr, delta_type::double_precision, workers, through_render.data());
-            for (const std::vector<std::int32_t>& counts : {vector_counts(path, *orbit, frame, workers), through_render}) {
+            const frame_escapes lanes = vector_counts(path, *orbit, frame, workers);
+            for (const std::vector<std::int32_t>& counts : {lanes.counts, through_render}) {
                 ++runs;
-                const auto first =
-                    std::mismatch(counts.begin(), counts.end(), expected.begin()).first - counts.begin();
-                EXPECT_TRUE(counts == expected) << label << " on " << render_path_name(path) << ", " << workers
-                                                << " workers; first different pixel x + width * row: " << first;
+                const auto first = std::mismatch(counts.begin(), counts.end(), expected.counts.begin()).first -
+                                   counts.begin();
+                EXPECT_TRUE(counts == expected.counts) << label << " on " << render_path_name(path) << ", " << workers
+                                                       << " workers; first different pixel x + width * row: " << first;
             }
+            EXPECT_TRUE(same_points(lanes, expected)) << label << " on " << render_path_name(path)
+                                                         << ": the escaped points";
         }
     }
     // Every x86-64 processor has SSE2, so there the vector loop has run.
