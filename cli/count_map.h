@@ -9,3 +9,6 @@
 
 // counts[x + width * i] holds pixel (x, memory row i), row 0 at the bottom.
 std::vector<std::uint8_t> encode_npy_counts(const std::int32_t* counts, int width, int height);
+
+// The same for smooth values, as little-endian float64 (NaN: did not escape).
+std::vector<std::uint8_t> encode_npy_values(const double* values, int width, int height);

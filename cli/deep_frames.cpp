@@ -37,13 +37,15 @@ std::uint64_t perturbation_frames::bytes_needed() const
            static_cast<std::uint64_t>(options_.width) * static_cast<std::uint64_t>(options_.height) * 4;
 }
 
-void perturbation_frames::render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress)
+void perturbation_frames::render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress,
+                                 complex_pair<double>* points)
 {
-    render_band(radius, 0, height_, workers, counts, progress);
+    render_band(radius, 0, height_, workers, counts, progress, points);
 }
 
 void perturbation_frames::render_band(floatexp radius, std::int32_t first_row, std::int32_t rows, int workers,
-                                      std::int32_t* counts, const orbit_progress& progress)
+                                      std::int32_t* counts, const orbit_progress& progress,
+                                      complex_pair<double>* points)
 {
     if (!orbit_) {
         orbit_ = compute_reference_orbit(request_, progress);
@@ -53,7 +55,7 @@ void perturbation_frames::render_band(floatexp radius, std::int32_t first_row, s
     const deep_frame frame{radius, width_, rows, options_.view.max_iterations, first_row, height_};
     const delta_type type = frame_delta_type(radius);
     if (!coefficients_) {
-        render_deep(*orbit_, frame, nullptr, type, workers, counts);
+        render_deep(*orbit_, frame, nullptr, type, workers, counts, points);
         return;
     }
     if (!table_ || !(table_radius_ == radius)) {
@@ -61,5 +63,5 @@ void perturbation_frames::render_band(floatexp radius, std::int32_t first_row, s
         table_.emplace(*orbit_, *coefficients_, frame_max_dc(frame), type);
         table_radius_ = radius;
     }
-    render_deep(*orbit_, frame, &*table_, type, workers, counts);
+    render_deep(*orbit_, frame, &*table_, type, workers, counts, points);
 }

@@ -26,12 +26,14 @@ public:
 
     // The escape counts of the frame of the given radius, counts[x + width * i],
     // memory row i from the bottom; the orbit's progress goes to progress.
-    void render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress);
+    // With points, also each escaped pixel's first point past the radius.
+    void render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress,
+                complex_pair<double>* points = nullptr);
 
     // The same for the rows first_row .. first_row + rows - 1 of the frame
     // only, counts[x + width * (i - first_row)]: the whole frame's counts.
     void render_band(floatexp radius, std::int32_t first_row, std::int32_t rows, int workers, std::int32_t* counts,
-                     const orbit_progress& progress);
+                     const orbit_progress& progress, complex_pair<double>* points = nullptr);
 
 private:
     const render_options& options_;

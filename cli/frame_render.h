@@ -21,10 +21,12 @@ struct frame_job {
     const orbit_progress& progress;
 };
 
-// The escape counts of the frame, counts[x + width * i] (options.npy).
-void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts);
+// The escape counts of the frame, counts[x + width * i] (options.npy), or
+// with options.smooth its smooth values in values.
+void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts, std::vector<double>& values);
 
-// The colours of the frame into fractal's pixels (its view already set).
+// The colours of the frame into fractal's pixels (its view already set),
+// smooth with options.smooth.
 // With --samples N each pixel is the mean in linear light of its N x N block
 // of the view rendered N times larger, which is rendered a band of rows at a
 // time so that memory stays near the image's own size.

@@ -232,6 +232,7 @@ int render(const render_options& options, const std::filesystem::path& single_pa
 
     std::vector<std::uint8_t> pixels(options.npy ? 0 : static_cast<std::size_t>(options.width) * options.height * 3);
     std::vector<std::int32_t> counts;
+    std::vector<double> values;  // smooth values for a .npy file
     CFractal fractal;  // the pixels and size; each frame puts its view in
     fractal.pixels = pixels.data();
     fractal.width = options.width;
@@ -278,7 +279,7 @@ int render(const render_options& options, const std::filesystem::path& single_pa
         for (int r = 0; r < options.repeat; ++r) {
             const auto t0 = std::chrono::steady_clock::now();
             if (options.npy)
-                render_frame_counts(job, counts);
+                render_frame_counts(job, counts, values);
             else
                 render_frame_colours(job, fractal);
             if (perturbation)
@@ -295,7 +296,8 @@ int render(const render_options& options, const std::filesystem::path& single_pa
             }
         } else {
             const std::vector<std::uint8_t> bytes =
-                options.npy ? encode_npy_counts(counts.data(), options.width, options.height)
+                options.npy ? (options.smooth ? encode_npy_values(values.data(), options.width, options.height)
+                                              : encode_npy_counts(counts.data(), options.width, options.height))
                 : options.png ? with_view_text(encode_png(fractal.pixels, fractal.width, fractal.height),
                                                format_view_text(frame, perturbation, QUELLARIN_VERSION_TEXT))
                               : encode_bmp(fractal.pixels, fractal.width, fractal.height);

@@ -56,6 +56,10 @@ constexpr render_flag flags[] = {
      "anti-aliasing: each pixel is the mean, in linear light, of the N x N pixels of the view rendered N times "
      "larger (default 1)",
      SAMPLE_RANGE, [](render_options& o) -> std::int32_t& { return o.samples; }},
+    {"--smooth", "", flag_kind::toggle,
+     "smooth colouring: the palette interpolated by the continuous escape value (with .npy, that value as "
+     "float64, NaN where the orbit does not escape)",
+     {}, nullptr, nullptr, nullptr, [](render_options& o) -> bool& { return o.smooth; }},
     {"--resume", "", flag_kind::toggle, "a movie skips the frames whose files already exist", {}, nullptr, nullptr,
      nullptr, [](render_options& o) -> bool& { return o.resume; }},
     {"--quiet", "", flag_kind::toggle, "no progress line on a terminal", {}, nullptr, nullptr, nullptr,

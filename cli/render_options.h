@@ -43,6 +43,7 @@ struct render_options {
     frame_pattern pattern;         // a movie's file names
     std::int32_t samples = 1;      // each pixel the mean of samples x samples, in linear light
     bool resume = false;           // a movie's frames whose files exist are not rendered again
+    bool smooth = false;           // colours, and .npy values, from the continuous escape value
 };
 
 enum class parse_outcome { render, help, version, error };

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Posters and movies people keep, natively: supersampled images against an
 # independent box filter of the larger render, count maps read back by
-# numpy against an independent escape-time loop, movies interrupted by
+# numpy against an independent escape-time loop, smooth values against an
+# independent renormalised count and continuous across counts, movies interrupted by
 # SIGINT, SIGTERM, SIGHUP and SIGKILL (no broken file under a final name,
 # no staging file after a signal the program can catch, and --resume
 # completing them file for file), and the README's GNU parallel example
@@ -84,6 +85,67 @@ render --center-x -0.75 --center-y 0.1 --radius 0.3 --iterations 300 --size 37x2
 verdict ".npy of the same view by perturbation" "$(cmp c.npy p.npy 2>&1)"
 render --center-x -0.75 --zoom-from 2 --radius 0.3 --frames 3 --iterations 100 --size 16x16 --output 'm%d.npy'
 verdict ".npy movie, one array per frame" "$(count_check m2.npy 16 16 -0.75 0 0.3 100 2>&1)"
+
+# --- smooth colouring: the renormalised count, continuous across counts ---
+smooth_check() {
+    "$python" - "$@" <<'EOF'
+import math, sys, numpy as np
+path, p, w, h, cx, cy, r, limit = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]), float(sys.argv[5]), float(sys.argv[6]), float(sys.argv[7]), int(sys.argv[8])
+a = np.load(path)
+if a.dtype != np.float64 or a.shape != (h, w):
+    sys.exit(f"dtype {a.dtype}, shape {a.shape}")
+def power(zr, zi):
+    z = complex(zr, zi) ** p
+    return z.real, z.imag
+s, worst = min(w, h), 0.0
+for row in range(h):
+    i = h - 1 - row
+    for x in range(w):
+        cr, ci = ((2 * x - w) * r) / s + cx, ((2 * i - h) * r) / s + cy
+        zr, zi, n = cr, ci, 0
+        while zr * zr + zi * zi <= 4.0 and n < limit:
+            pr, pi = power(zr, zi)
+            zr, zi, n = pr + cr, pi + ci, n + 1
+        if n >= limit:
+            if not math.isnan(a[row, x]):
+                sys.exit(f"pixel ({x}, row {row}) does not escape, nu {a[row, x]}")
+            continue
+        k = n
+        while zr * zr + zi * zi <= 2.0 ** 40:
+            pr, pi = power(zr, zi)
+            zr, zi, k = pr + cr, pi + ci, k + 1
+        nu = k + 1 - math.log(math.log2(math.hypot(zr, zi)), p)
+        worst = max(worst, abs(a[row, x] - nu))
+        if not n - 0.5 <= a[row, x] <= n + 1.5:
+            sys.exit(f"pixel ({x}, row {row}): nu {a[row, x]} far from the count {n}")
+if worst > 1e-6:
+    sys.exit(f"nu off by {worst}")
+EOF
+}
+for view in "2 -0.75 0.1 0.3 300" "3 -0.3406 1.2712 0.05 400" "4 0.62996 1.0911 0.05 400"; do
+    read -r p x y radius limit <<<"$view"
+    render --figure $((p - 2)) --center-x "$x" --center-y "$y" --radius "$radius" --iterations "$limit" --size 40x24 \
+        --smooth --output "s$p.npy"
+    verdict "--smooth values of z^$p + c, independently" "$(smooth_check "s$p.npy" "$p" 40 24 "$x" "$y" "$radius" "$limit" 2>&1)"
+done
+# Along the real axis towards the cusp at 1/4 the counts climb through many
+# values; the smooth value must never jump by a palette step.
+render --center-x 0.355 --center-y 0 --radius 0.002533 --iterations 1000 --size 600x16 --smooth --output row.npy
+verdict "--smooth continuous across counts" "$("$python" - <<'EOF' 2>&1
+import numpy as np
+nu = np.load("row.npy")[8]
+steps = np.abs(np.diff(nu))
+if np.isnan(nu).any() or len(set(np.floor(nu).astype(int))) < 10 or steps.max() >= 1.0:
+    print(f"{len(set(np.floor(nu).astype(int)))} counts, largest step {steps.max()}")
+EOF
+)"
+render --center-x -0.75 --center-y 0.1 --radius 0.3 --iterations 300 --size 40x24 --smooth --method perturbation \
+    --output sp.npy
+verdict "--smooth by perturbation" "$(smooth_check sp.npy 2 40 24 -0.75 0.1 0.3 300 2>&1)"
+render "${deep[@]}" --radius 3e-40 --size 40x24 --samples 2 --smooth --output small.bmp &&
+    render "${deep[@]}" --radius 3e-40 --size 80x48 --smooth --output large.bmp
+worst=$(box_filter 2 small.bmp large.bmp 2>&1)
+verdict "--samples with --smooth on a deep view" "$([ "$worst" = 0 ] || [ "$worst" = 1 ] || echo "off by $worst")"
 
 # --- interrupted movies ---
 # About a second and a half here: the signal comes while frames are written.

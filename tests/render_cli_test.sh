@@ -152,6 +152,12 @@ expect_image ed4145f82292f76846167c14d936d95b5f4f3547c91565f1901bf367c2653171 dc
 expect_image 8d19e1f63771f2db393995c9ad788645e95d7b35f6a3c54662ec0983dc304e86 s3.png --iterations 200 --size 32x20 \
     --samples 3 --palette 4
 expect_image 602572eb2000260eb80304d333baffd0ad30d3eff8493ff85ffa05987b16a027 c.npy --iterations 200 --size 32x20
+# Smooth colours and values come from the portable logarithm: the same bytes from every C library.
+expect_image 50f153e21e2e90218dfc81b39ecd26d3f43e2b50cd14a417f11a1101e8fee23a dsm.bmp "${deep[@]}" --smooth
+expect_image 925c33300e1ef867526ffd8e144af3f1e43ced5ce32616fc3c92adb466fae39a sm.png --iterations 200 --size 32x20 \
+    --smooth --samples 2 --palette 4
+expect_image a3860d44a50e34c78d8cec676d81378f77e2bdf8520ddbf7631cee5041d78cc3 sm.npy --figure 2 --iterations 200 \
+    --size 32x20 --smooth
 render "${deep[@]}" --output deep.png >out && render --from deep.png --output again.png >out
 same "--from a deep view" deep.png again.png
 verdict "a deep view's stored centre" "$(grep -aq -- "center-x=$x" deep.png || echo "not every digit")"

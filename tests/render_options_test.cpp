@@ -23,7 +23,7 @@ auto fields(const render_options& o)
                       v.center_x_text, v.center_y_text, v.radius_text, o.zoom_from_text, o.method, o.memory_limit,
                       o.repeat, o.output, o.output_argument, o.png, o.raw, o.width, o.height, o.workers, o.quiet,
                       bits(o.zoom_from), o.frames, o.first_frame, o.last_frame, frame_name(o.pattern, 7), o.npy,
-                      o.samples, o.resume);
+                      o.samples, o.resume, o.smooth);
 }
 
 using change = void (*)(render_options&);
@@ -103,9 +103,10 @@ TEST(RenderOptions, ReadsOrRefuses)
              std::tie(o.zoom_from_text, o.output, o.output_argument, o.pattern) =
                  std::tuple("2", "f%d.npy", 9, frame_pattern{"f", 0, ".npy"});
          }},
-        {{"--samples", "16", "--output", "s.png"},
+        {{"--samples", "16", "--smooth", "--output", "s.png"},
          nullptr, [](render_options& o) {
-             std::tie(o.samples, o.output, o.output_argument, o.png, o.last_frame) = std::tuple(16, "s.png", 4, true, 0);
+             std::tie(o.samples, o.smooth, o.output, o.output_argument, o.png, o.last_frame) =
+                 std::tuple(16, true, "s.png", 5, true, 0);
          }},
         {{"--radius", "1e-14", "--memory-limit", "3G", "--method", "auto", "--output", "a.bmp"},
          nullptr, [](render_options& o) {

@@ -1,0 +1,71 @@
+#include "smooth_colour.h"
+
+#include "portable_math.h"
+
+#include "palettes.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double LN2 = 0.6931471805599453094;
+// At most this many steps past the escape radius: from |z| > 2 the modulus
+// at least squares, less c, at each step.
+constexpr int MOST_STEPS = 64;
+
+// z^p + c, as the definition writes each exponent.
+void step(int exponent, double& zr, double& zi, double cr, double ci)
+{
+    const double zr2 = zr * zr;
+    const double zi2 = zi * zi;
+    double r;
+    double i;
+    if (exponent == 2) {
+        i = (zi * zr + zi * zr) + ci;
+        r = (zr2 - zi2) + cr;
+    } else if (exponent == 3) {
+        r = zr * (zr2 - 3.0 * zi2) + cr;
+        i = zi * (3.0 * zr2 - zi2) + ci;
+    } else {
+        r = ((zr2 - 6.0 * zi2) * zr2 + zi2 * zi2) + cr;
+        i = (zr2 - zi2) * (4.0 * (zi * zr)) + ci;
+    }
+    zr = r;
+    zi = i;
+}
+
+}  // namespace
+
+double smooth_count(int exponent, std::int32_t n, std::int32_t limit, double zr, double zi, double cr, double ci)
+{
+    if (n >= limit)
+        return std::numeric_limits<double>::quiet_NaN();
+    std::int64_t k = n;
+    for (int s = 0; s < MOST_STEPS && zr * zr + zi * zi <= SMOOTH_BAILOUT_NORM; ++s) {
+        step(exponent, zr, zi, cr, ci);
+        ++k;
+    }
+    // log2 |z| = log2(|z|^2) / 2, and log_p y = ln y / ln p.
+    const double log2_modulus = portable_log(zr * zr + zi * zi) / (2.0 * LN2);
+    const double log_p = exponent == 2 ? LN2 : exponent == 4 ? 2.0 * LN2 : portable_log(3.0);
+    return static_cast<double>(k) + 1.0 - portable_log(log2_modulus) / log_p;
+}
+
+void smooth_pixel(const CFractal& fractal, double nu, const linear_light& light, std::uint8_t* pixel)
+{
+    if (std::isnan(nu)) {
+        pixel[0] = pixel[1] = pixel[2] = 0;
+        return;
+    }
+    const std::int64_t length = palette_lengths[fractal.palette_index];
+    const double whole = std::floor(nu);
+    const double t = nu - whole;
+    const std::int64_t j = static_cast<std::int64_t>(whole) % length;
+    const std::int64_t j0 = j < 0 ? j + length : j;
+    const std::int64_t j1 = (j0 + 1) % length;
+    const std::uint8_t* a = palette_colors[fractal.palette_index][j0];
+    const std::uint8_t* b = palette_colors[fractal.palette_index][j1];
+    for (int ch = 0; ch < 3; ++ch)
+        pixel[ch] = light.encode((1.0 - t) * light.decode(a[ch]) + t * light.decode(b[ch]));
+}
