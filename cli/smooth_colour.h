@@ -10,8 +10,9 @@
 // the standard renormalised count k + 1 - log_p(ln |z_k| / ln B) shifted by
 // log_p(ln B / ln 2), which keeps it close to n (in [n, n + 1] but for the
 // pull of c): it is continuous in c wherever k changes, since there
-// |z_{k+1}| is |z_k|^p but for c. The logarithms are the portable ones, so
-// every build gives the same colours.
+// |z_{k+1}| is |z_k|^p but for c. The logarithms are computed from the
+// bits with additions, multiplications and divisions alone, so every build
+// gives the same colours.
 #pragma once
 
 #include "fractal.h"
