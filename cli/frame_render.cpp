@@ -6,6 +6,9 @@
 #include "renderer.h"
 
 #include <algorithm>
+#include <cstring>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -22,6 +25,33 @@ const linear_light& light()
     return table;
 }
 
+// body(first, end) for consecutive ranges of rows 0 .. rows - 1, one per
+// worker, on threads of their own; a range whose thread the platform
+// refuses runs on the calling thread. Each pixel's result depends on that
+// pixel alone, so the split never changes the bytes.
+template <class Body>
+void in_parallel(std::int32_t rows, int workers, const Body& body)
+{
+    const std::int32_t parts = std::max<std::int32_t>(1, std::min<std::int32_t>(rows, workers));
+    std::vector<std::thread> threads(static_cast<std::size_t>(parts));
+    std::vector<bool> started(threads.size(), false);
+    const auto range = [&](std::int32_t p) { body(rows * p / parts, rows * (p + 1) / parts); };
+    for (std::int32_t p = 1; p < parts; ++p) {
+        try {
+            threads[static_cast<std::size_t>(p)] = std::thread(range, p);
+            started[static_cast<std::size_t>(p)] = true;
+        } catch (const std::system_error&) {
+        }
+    }
+    range(0);
+    for (std::int32_t p = 1; p < parts; ++p) {
+        if (started[static_cast<std::size_t>(p)])
+            threads[static_cast<std::size_t>(p)].join();
+        else
+            range(p);
+    }
+}
+
 // Colours counts[x + width * i] into the image, as the definition colours them.
 void colour_counts(const CFractal& fractal, const std::int32_t* counts)
 {
@@ -30,6 +60,10 @@ void colour_counts(const CFractal& fractal, const std::int32_t* counts)
             put_pixel(fractal, x, i, counts[pixel_index(fractal, x, i)]);
     }
 }
+
+// The pixels of a band of smooth colours alone: its counts and escaped
+// points stay within a few megabytes.
+constexpr std::int32_t SMOOTH_BAND_PIXELS = 1 << 18;
 
 // What a smooth render gives per pixel: the count and the escaped point.
 struct escapes {
@@ -59,31 +93,33 @@ void render_escapes(const frame_job& job, const CFractal& fractal, const render_
 // nu of each pixel: c from the image's own mapping, in doubles (for a deep
 // view the continuation past the radius needs no more).
 template <class Each>
-void for_each_smooth(const CFractal& fractal, const render_layout& layout, const escapes& e, Each each)
+void for_each_smooth(const CFractal& fractal, const render_layout& layout, const escapes& e, const Each& each)
 {
     const int exponent = fractal.figure_index + 2;
-    for (std::int32_t i = 0; i < fractal.height; ++i) {
-        const double ci = row_im(fractal, layout, i);
-        for (std::int32_t x = 0; x < fractal.width; ++x) {
-            const std::size_t at = pixel_index(fractal, x, i);
-            each(at, smooth_count(exponent, e.counts[at], fractal.max_iterations, e.re(at), e.im(at),
-                                  column_re(fractal, layout, x), ci));
+    in_parallel(fractal.height, layout.workers, [&](std::int32_t first, std::int32_t end) {
+        for (std::int32_t i = first; i < end; ++i) {
+            const double ci = row_im(fractal, layout, i);
+            for (std::int32_t x = 0; x < fractal.width; ++x) {
+                const std::size_t at = pixel_index(fractal, x, i);
+                each(at, smooth_count(exponent, e.counts[at], fractal.max_iterations, e.re(at), e.im(at),
+                                      column_re(fractal, layout, x), ci));
+            }
         }
-    }
+    });
 }
 
-// The colours of the image, smooth or not.
-void render_colours(const frame_job& job, const CFractal& fractal, const render_layout& layout)
+// The colours of the image, smooth or not; e holds the smooth pass's
+// counts and points, kept from band to band.
+void render_colours(const frame_job& job, const CFractal& fractal, const render_layout& layout, escapes& e)
 {
     if (job.options.smooth) {
-        escapes e;
         render_escapes(job, fractal, layout, e);
         for_each_smooth(fractal, layout, e,
                         [&](std::size_t at, double nu) { smooth_pixel(fractal, nu, light(), fractal.pixels + 3 * at); });
     } else if (job.perturbation) {
-        std::vector<std::int32_t> counts(static_cast<std::size_t>(fractal.width) * fractal.height);
-        job.deep.render_band(job.radius, layout.first_row, fractal.height, job.workers, counts.data(), job.progress);
-        colour_counts(fractal, counts.data());
+        e.counts.resize(static_cast<std::size_t>(fractal.width) * fractal.height);
+        job.deep.render_band(job.radius, layout.first_row, fractal.height, job.workers, e.counts.data(), job.progress);
+        colour_counts(fractal, e.counts.data());
     } else {
         compute_image(fractal, layout);
     }
@@ -93,34 +129,50 @@ void render_colours(const frame_job& job, const CFractal& fractal, const render_
 // light of its block of the sampled band, whose row 0 is output row first's
 // first sampled row.
 void average_band(const CFractal& out, std::int32_t first, std::int32_t rows, const std::uint8_t* band,
-                  std::int32_t samples)
+                  std::int32_t samples, int workers)
 {
     const linear_light& l = light();
     const std::size_t band_width = static_cast<std::size_t>(out.width) * samples;
     const double count = static_cast<double>(samples) * samples;
-    for (std::int32_t r = 0; r < rows; ++r) {
-        for (std::int32_t x = 0; x < out.width; ++x) {
-            std::uint8_t* pixel = out.pixels + 3 * pixel_index(out, x, first + r);
-            for (int c = 0; c < 3; ++c) {
-                double sum = 0.0;
-                for (std::int32_t dy = 0; dy < samples; ++dy) {
-                    const std::uint8_t* row =
-                        band + 3 * (band_width * static_cast<std::size_t>(r * samples + dy) +
-                                    static_cast<std::size_t>(x) * samples);
-                    for (std::int32_t dx = 0; dx < samples; ++dx)
-                        sum += l.decode(row[3 * dx + c]);
+    in_parallel(rows, workers, [&](std::int32_t from, std::int32_t end) {
+        for (std::int32_t r = from; r < end; ++r) {
+            for (std::int32_t x = 0; x < out.width; ++x) {
+                std::uint8_t* pixel = out.pixels + 3 * pixel_index(out, x, first + r);
+                // A block of one colour is that colour: its mean is the colour's
+                // light to within an ulp or two, far inside the byte's midpoints.
+                const std::uint8_t* corner =
+                    band + 3 * (band_width * static_cast<std::size_t>(r * samples) + static_cast<std::size_t>(x) * samples);
+                bool uniform = true;
+                for (std::int32_t dy = 0; dy < samples && uniform; ++dy) {
+                    const std::uint8_t* row = corner + 3 * band_width * static_cast<std::size_t>(dy);
+                    for (std::int32_t dx = 0; dx < samples && uniform; ++dx)
+                        uniform = std::memcmp(row + 3 * dx, corner, 3) == 0;
                 }
-                pixel[c] = l.encode(sum / count);
+                if (uniform) {
+                    std::memcpy(pixel, corner, 3);
+                    continue;
+                }
+                for (int c = 0; c < 3; ++c) {
+                    double sum = 0.0;
+                    for (std::int32_t dy = 0; dy < samples; ++dy) {
+                        const std::uint8_t* row =
+                            band + 3 * (band_width * static_cast<std::size_t>(r * samples + dy) +
+                                        static_cast<std::size_t>(x) * samples);
+                        for (std::int32_t dx = 0; dx < samples; ++dx)
+                            sum += l.decode(row[3 * dx + c]);
+                    }
+                    pixel[c] = l.encode(sum / count);
+                }
             }
         }
-    }
+    });
 }
 
 }  // namespace
 
 std::int32_t band_rows(std::int32_t height, std::int32_t samples)
 {
-    return std::max<std::int32_t>(1, height / (4 * samples * samples));
+    return std::max<std::int32_t>(1, height / (samples * samples));
 }
 
 void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts, std::vector<double>& values)
@@ -148,25 +200,31 @@ void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts
 void render_frame_colours(const frame_job& job, const CFractal& fractal)
 {
     const std::int32_t n = job.options.samples;
-    if (n == 1) {
-        render_colours(job, fractal, layout_of(fractal.width, fractal.height, job.workers));
+    escapes e;
+    if (n == 1 && !job.options.smooth) {
+        render_colours(job, fractal, layout_of(fractal.width, fractal.height, job.workers), e);
         return;
     }
+    // Bands of rows of the image N times larger (N = 1 for smooth colours
+    // alone, whose counts and points per pixel would otherwise take seven
+    // times the image's memory).
     const std::int32_t width = fractal.width * n;
     const std::int32_t height = fractal.height * n;
-    const std::int32_t rows = band_rows(fractal.height, n);
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * rows * n * 3);
+    const std::int32_t rows = n > 1 ? band_rows(fractal.height, n)
+                                    : std::max<std::int32_t>(1, SMOOTH_BAND_PIXELS / fractal.width);
+    std::vector<std::uint8_t> pixels(n > 1 ? static_cast<std::size_t>(width) * rows * n * 3 : 0);
     CFractal band;
-    band.pixels = pixels.data();
     band.width = width;
     set_view(band, job.frame.view);
     for (std::int32_t first = 0; first < fractal.height; first += rows) {
         const std::int32_t these = std::min(rows, fractal.height - first);
         band.height = these * n;
+        band.pixels = n > 1 ? pixels.data() : fractal.pixels + 3 * pixel_index(fractal, 0, first);
         render_layout layout = layout_of(width, height, job.workers);
         layout.first_row = first * n;
         layout.whole_height = height;
-        render_colours(job, band, layout);
-        average_band(fractal, first, these, pixels.data(), n);
+        render_colours(job, band, layout, e);
+        if (n > 1)
+            average_band(fractal, first, these, pixels.data(), n, job.workers);
     }
 }

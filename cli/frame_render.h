@@ -33,6 +33,7 @@ void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts
 void render_frame_colours(const frame_job& job, const CFractal& fractal);
 
 // The output rows of one band of an image `height` rows tall, supersampled
-// N times: its samples take about a quarter of the image's memory, and a
-// band is at least one row.
+// N times: its samples take about the image's own memory (fewer, larger
+// bands leave the workers fewer times to wait for the slowest), and a band
+// is at least one row.
 std::int32_t band_rows(std::int32_t height, std::int32_t samples);
