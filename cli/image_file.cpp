@@ -170,9 +170,9 @@ bool staged_file::open()
         char name[32];
         std::snprintf(name, sizeof name, "quellarin-%08x.part", static_cast<unsigned>(entropy()));
         staging_ = destination_.parent_path() / name;
+        // On Windows the guard keeps the handler out until the file is
+        // watched; on POSIX a signal in the instant between leaves it behind.
         const staging_guard hold;
-        // Watched before it exists: an interruption in between removes nothing.
-        watch_staging_file(staging_, nullptr);
         errno = 0;
         file_ = create_new(staging_);
         if (file_) {
@@ -180,7 +180,6 @@ bool staged_file::open()
             claimed_ = true;
             return true;
         }
-        forget_staging_file();
         if (errno != EEXIST)
             return false;
     }
@@ -196,7 +195,7 @@ bool staged_file::commit(const std::vector<std::uint8_t>& bytes)
     // Windows renames no open file, so it is closed first.
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    watch_staging_file(staging_, nullptr);
+    staging_file_closed();
     if (!written || !closed || !replace_file(staging_, destination_))
         return false;
     committed_ = true;

@@ -41,17 +41,20 @@ BOOL WINAPI on_console_event(DWORD event)
 
 #else
 
-// The path as the handler reads it: a fixed buffer, valid while `armed`.
+// The path as the handler reads it, on whichever thread the signal lands:
+// written whole into the buffer not in use, then published by one atomic
+// store, so the handler never reads a path half-copied.
 constexpr std::size_t LONGEST_PATH = 4096;
-char staging_name[LONGEST_PATH];
-std::atomic<bool> armed{false};
+char staging_names[2][LONGEST_PATH];
+int next_buffer = 0;
+std::atomic<const char*> staging_name{nullptr};
 
 extern "C" void on_signal(int signal)
 {
     // Only async-signal-safe calls: unlink, then the default action, so the
     // parent sees the program end by this signal.
-    if (armed.load())
-        unlink(staging_name);
+    if (const char* name = staging_name.load())
+        unlink(name);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -66,6 +69,11 @@ void install_interruption_handlers()
     SetConsoleCtrlHandler(on_console_event, TRUE);
 #else
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal the parent set to be ignored stays ignored: under nohup,
+        // or a background job of a script, the render must go on.
+        struct sigaction previous {};
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
         struct sigaction action {};
         action.sa_handler = on_signal;
         sigemptyset(&action.sa_mask);
@@ -83,11 +91,22 @@ void watch_staging_file(const std::filesystem::path& staging, std::FILE* file)
 #else
     (void)file;
     const std::string& name = staging.native();
-    armed.store(false);
-    if (name.size() < LONGEST_PATH) {
-        std::memcpy(staging_name, name.c_str(), name.size() + 1);
-        armed.store(true);
+    if (name.size() >= LONGEST_PATH) {
+        staging_name.store(nullptr);
+        return;
     }
+    char* buffer = staging_names[next_buffer];
+    next_buffer = 1 - next_buffer;
+    std::memcpy(buffer, name.c_str(), name.size() + 1);
+    staging_name.store(buffer);
+#endif
+}
+
+void staging_file_closed()
+{
+#ifdef _WIN32
+    const std::lock_guard<std::recursive_mutex> hold(staging_lock);
+    staging_file = nullptr;
 #endif
 }
 
@@ -98,7 +117,7 @@ void forget_staging_file()
     staging_name.clear();
     staging_file = nullptr;
 #else
-    armed.store(false);
+    staging_name.store(nullptr);
 #endif
 }
 

@@ -11,10 +11,12 @@
 // Installs the handlers; once, before the first file is staged.
 void install_interruption_handlers();
 
-// The staging file the handlers remove: set before it is created, so that
-// an interruption between the two removes nothing or the new file; cleared
-// once it has been renamed or removed. One at a time.
+// The staging file the handlers remove: set once it has been created (not
+// before: the name might be another render's, which the exclusive create
+// refuses), cleared once it has been renamed or removed. One at a time.
 void watch_staging_file(const std::filesystem::path& staging, std::FILE* file);
+// Its stream has been closed: the Windows handler must not close it again.
+void staging_file_closed();
 void forget_staging_file();
 
 // Holds off the handlers while the staging file is written, closed and

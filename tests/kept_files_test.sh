@@ -183,6 +183,17 @@ for signal in INT TERM HUP KILL; do
         verdict "--resume reports what it skipped" "$(cat out)"
 done
 
+# A hangup the parent set to be ignored (nohup, a script's background job) stays ignored.
+rm -rf cut && mkdir cut
+(cd cut && trap '' HUP && exec "$renderer" --quiet "${movie[@]}" --output 'f%02d.bmp' >/dev/null 2>&1) &
+pid=$!
+sleep 0.3
+kill -s HUP "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+code=$?
+verdict "an ignored SIGHUP lets the movie finish" \
+    "$([ "$code" = 0 ] || echo "exit $code")$([ "$(ls cut | wc -l)" = 24 ] || echo " $(ls cut | wc -l) files")$(same_frames cut)"
+
 # --- the README's GNU parallel example, as it stands ---
 example=$(sed -n '/^<!-- run by tests\/kept_files_test.sh -->$/,/^```$/p' "$readme" | sed '1,2d;$d')
 if [ -z "$example" ]; then
