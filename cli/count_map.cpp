@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -28,7 +29,9 @@ std::vector<std::uint8_t> encode_npy(const T* values, int width, int height, con
         bytes.push_back(static_cast<std::uint8_t>(c));
     for (int i = height - 1; i >= 0; --i) {
         for (int x = 0; x < width; ++x) {
-            std::uint64_t bits = 0;
+            // The value's bits as an unsigned integer of its own size, then its bytes low first.
+            std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t> bits;
+            static_assert(sizeof bits == sizeof(T));
             std::memcpy(&bits, &values[static_cast<std::size_t>(x) + static_cast<std::size_t>(width) * i], sizeof(T));
             for (std::size_t b = 0; b < sizeof(T); ++b)
                 bytes.push_back(static_cast<std::uint8_t>(bits >> (8 * b)));
