@@ -1,5 +1,5 @@
 // Fuzzes quellarin-render's command line, the input split at NUL bytes being
-// argv[1..]: an accepted one is flag-value pairs (and --quiet) whose last
+// argv[1..]: an accepted one is flag-value pairs (and toggles) whose last
 // values, as the C library reads them, are the options, all in range, its
 // file is named by --output's own argument and a movie's frame names are what
 // printf makes of the pattern; a refusal is one line.
@@ -58,11 +58,11 @@ void check_render(const std::vector<std::string>& args, render_options options)
     std::map<std::string_view, std::string> given_text;
     std::pair<double, double> size{640, 640}, range{0, -1};
     std::string output;
-    bool quiet = false;
+    std::map<std::string_view, bool> toggled;  // the toggles given
     for (std::size_t a = 1; a < args.size(); a += 2) {
         const render_flag* flag = find_flag(args[a]);
         if (flag && flag->kind == flag_kind::toggle) {
-            quiet = true;
+            toggled[flag->name] = true;
             --a;
             continue;
         }
@@ -98,10 +98,13 @@ void check_render(const std::vector<std::string>& args, render_options options)
         if (flag.text && flag.text(options) != (t != given_text.end() ? t->second : flag.text(defaults)))
             fail("took %s's text %s", std::string(flag.name).c_str(), quoted(flag.text(options)).c_str());
     }
+    for (const render_flag& flag : render_flags()) {
+        if (flag.kind == flag_kind::toggle && flag.toggle(options) != toggled.contains(flag.name))
+            fail("took %s as %d", std::string(flag.name).c_str(), static_cast<int>(flag.toggle(options)));
+    }
     const bool movie = options.frames > 1;
-    if (given.contains("--zoom-from") != movie || options.quiet != quiet)
-        fail("took a movie of %d frames, zoom %s, quiet %d", options.frames,
-             given.contains("--zoom-from") ? "given" : "not given", quiet);
+    if (given.contains("--zoom-from") != movie)
+        fail("took a movie of %d frames, zoom %s", options.frames, given.contains("--zoom-from") ? "given" : "not given");
     if (size != std::pair<double, double>(options.width, options.height) || options.width < 16 ||
         options.width > 16384 || options.height < 16 || options.height > 16384)
         fail("took the size %dx%d where %gx%g was given", options.width, options.height, size.first, size.second);
