@@ -1,5 +1,6 @@
 #include "smooth_colour.h"
 
+#include "formulas.h"
 #include "palettes.h"
 
 #include <cmath>
@@ -13,25 +14,17 @@ constexpr double LN2 = 0.6931471805599453094;
 // at least squares, less c, at each step.
 constexpr int MOST_STEPS = 64;
 
-// z^p + c, as the definition writes each exponent.
+// z^p + c, the definition's step.
 void step(int exponent, double& zr, double& zi, double cr, double ci)
 {
     const double zr2 = zr * zr;
     const double zi2 = zi * zi;
-    double r;
-    double i;
-    if (exponent == 2) {
-        i = (zi * zr + zi * zr) + ci;
-        r = (zr2 - zi2) + cr;
-    } else if (exponent == 3) {
-        r = zr * (zr2 - 3.0 * zi2) + cr;
-        i = zi * (3.0 * zr2 - zi2) + ci;
-    } else {
-        r = ((zr2 - 6.0 * zi2) * zr2 + zi2 * zi2) + cr;
-        i = (zr2 - zi2) * (4.0 * (zi * zr)) + ci;
-    }
-    zr = r;
-    zi = i;
+    if (exponent == 2)
+        next_point<2>(zr, zi, zr2, zi2, cr, ci);
+    else if (exponent == 3)
+        next_point<3>(zr, zi, zr2, zi2, cr, ci);
+    else
+        next_point<4>(zr, zi, zr2, zi2, cr, ci);
 }
 
 // log2 x for a positive, finite, normal x, to about 1e-13, from the bits

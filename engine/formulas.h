@@ -16,6 +16,29 @@ static_assert(FLT_EVAL_METHOD == 0,
               "floating point here carries excess precision (FLT_EVAL_METHOD != 0, e.g. x87); "
               "build for SSE2 doubles (x86-64, or -msse2 -mfpmath=sse)");
 
+// One step of the definition for exponent P: the point after z = zr + zi i
+// (whose squares zr2 and zi2 the escape test has formed) for c = re + im i,
+// in the definition's order of operations.
+template <int P>
+inline void next_point(double& zr, double& zi, double zr2, double zi2, double re, double im)
+{
+    double next_zr;
+    double next_zi;
+    if constexpr (P == 2) {
+        next_zi = (zi * zr + zi * zr) + im;
+        next_zr = (zr2 - zi2) + re;
+    } else if constexpr (P == 3) {
+        next_zr = zr * (zr2 - 3.0 * zi2) + re;
+        next_zi = zi * (3.0 * zr2 - zi2) + im;
+    } else {
+        static_assert(P == 4);
+        next_zr = ((zr2 - 6.0 * zi2) * zr2 + zi2 * zi2) + re;
+        next_zi = (zr2 - zi2) * (4.0 * (zi * zr)) + im;
+    }
+    zr = next_zr;
+    zi = next_zi;
+}
+
 using escape_time_function = std::int32_t (*)(double re, double im, std::int32_t limit);
 
 std::int32_t escape_time_power2(double re, double im, std::int32_t limit);
