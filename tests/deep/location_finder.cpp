@@ -30,6 +30,15 @@ void divide(mpfr_complex& a, const mpfr_complex& b, mpfr_complex& scratch, mpfr_
     mpfr_div(a.im, scratch.im, modulus, MPFR_RNDN);
 }
 
+// power = z^(p-1).
+void power_below(int exponent, const mpfr_complex& z, mpfr_complex& power, mpfr_complex& scratch)
+{
+    mpfr_set(power.re, z.re, MPFR_RNDN);
+    mpfr_set(power.im, z.im, MPFR_RNDN);
+    for (int j = 2; j < exponent; ++j)
+        multiply(power, z, scratch);
+}
+
 // z and dz/dc after `steps` steps from z = 0, dz = 0 at parameter c.
 void orbit_with_derivative(int exponent, const mpfr_complex& c, int steps, mpfr_complex& z, mpfr_complex& dz)
 {
@@ -40,11 +49,8 @@ void orbit_with_derivative(int exponent, const mpfr_complex& c, int steps, mpfr_
     mpfr_set_ui(dz.re, 0, MPFR_RNDN);
     mpfr_set_ui(dz.im, 0, MPFR_RNDN);
     for (int k = 0; k < steps; ++k) {
-        // power = z^(p-1); dz <- p z^(p-1) dz + 1; z <- z^p + c
-        mpfr_set(power.re, z.re, MPFR_RNDN);
-        mpfr_set(power.im, z.im, MPFR_RNDN);
-        for (int j = 2; j < exponent; ++j)
-            multiply(power, z, scratch);
+        // dz <- p z^(p-1) dz + 1; z <- z^p + c
+        power_below(exponent, z, power, scratch);
         multiply(dz, power, scratch);
         mpfr_mul_ui(dz.re, dz.re, static_cast<unsigned long>(exponent), MPFR_RNDN);
         mpfr_mul_ui(dz.im, dz.im, static_cast<unsigned long>(exponent), MPFR_RNDN);
@@ -126,10 +132,7 @@ std::optional<found_point> walk_to_misiurewicz(int exponent, const found_point& 
     mpfr_set_ui(rho.re, 1, MPFR_RNDN);
     mpfr_set_ui(rho.im, 0, MPFR_RNDN);
     for (int k = 0; k < period; ++k) {
-        mpfr_set(power.re, z.re, MPFR_RNDN);
-        mpfr_set(power.im, z.im, MPFR_RNDN);
-        for (int j = 2; j < exponent; ++j)
-            multiply(power, z, scratch);
+        power_below(exponent, z, power, scratch);
         multiply(rho, power, scratch);
         mpfr_mul_ui(rho.re, rho.re, static_cast<unsigned long>(exponent), MPFR_RNDN);
         mpfr_mul_ui(rho.im, rho.im, static_cast<unsigned long>(exponent), MPFR_RNDN);
