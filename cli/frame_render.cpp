@@ -9,6 +9,7 @@
 #include <cstring>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -61,65 +62,66 @@ void colour_counts(const CFractal& fractal, const std::int32_t* counts)
     }
 }
 
-// The pixels of a band of smooth colours alone: its counts and escaped
-// points stay within a few megabytes.
-constexpr std::int32_t SMOOTH_BAND_PIXELS = 1 << 18;
+// The pixels of a band of smooth colours alone: its values (and by
+// perturbation its counts and escaped points) stay within a few megabytes.
+constexpr std::int32_t SMOOTH_BAND_PIXELS = 1 << 22;
 
-// What a smooth render gives per pixel: the count and the escaped point.
-struct escapes {
+// What a smooth render gives per pixel, kept from band to band: its smooth
+// value, and by perturbation the count and escaped point it comes from.
+struct smooth_band {
+    std::vector<double> values;
     std::vector<std::int32_t> counts;
-    std::vector<double> points;                // exact: re, im per pixel
-    std::vector<complex_pair<double>> deep;    // by perturbation
-    double re(std::size_t at) const { return deep.empty() ? points[2 * at] : deep[at].re; }
-    double im(std::size_t at) const { return deep.empty() ? points[2 * at + 1] : deep[at].im; }
+    std::vector<complex_pair<double>> deep;
 };
 
-// The counts and escaped points of the image `fractal` (a band of rows of an
-// image whole_height tall, or all of one), with its layout.
-void render_escapes(const frame_job& job, const CFractal& fractal, const render_layout& layout, escapes& out)
+// The smooth values of the image `fractal` (a band of rows of an image
+// whole_height tall, or all of one), with its layout.
+void render_smooth(const frame_job& job, const CFractal& fractal, const render_layout& layout, smooth_band& out)
 {
     const std::size_t pixels = static_cast<std::size_t>(fractal.width) * fractal.height;
-    out.counts.resize(pixels);
-    if (job.perturbation) {
-        out.deep.resize(pixels);
-        job.deep.render_band(job.radius, layout.first_row, fractal.height, job.workers, out.counts.data(),
-                             job.progress, out.deep.data());
-    } else {
-        out.points.resize(2 * pixels);
-        compute_image_escapes(fractal, layout, out.counts.data(), out.points.data());
+    out.values.resize(pixels);
+    if (!job.perturbation) {
+        compute_image_smooth(fractal, layout, out.values.data());
+        return;
     }
-}
-
-// nu of each pixel: c from the image's own mapping, in doubles (for a deep
-// view the continuation past the radius needs no more).
-template <class Each>
-void for_each_smooth(const CFractal& fractal, const render_layout& layout, const escapes& e, const Each& each)
-{
-    const int exponent = fractal.figure_index + 2;
+    out.counts.resize(pixels);
+    out.deep.resize(pixels);
+    job.deep.render_band(job.radius, layout.first_row, fractal.height, job.workers, out.counts.data(), job.progress,
+                         out.deep.data());
+    // The values from the escaped points as the exact paths take them, c
+    // from the image's own mapping in doubles: the continuation past the
+    // radius needs no more.
     in_parallel(fractal.height, layout.workers, [&](std::int32_t first, std::int32_t end) {
+        smooth_batch batch;
+        const smooth_sink sink{fractal, out.values.data(), batch, smooth_store_for(fractal.figure_index)};
         for (std::int32_t i = first; i < end; ++i) {
             const double ci = row_im(fractal, layout, i);
             for (std::int32_t x = 0; x < fractal.width; ++x) {
                 const std::size_t at = pixel_index(fractal, x, i);
-                each(at, smooth_count(exponent, e.counts[at], fractal.max_iterations, e.re(at), e.im(at),
-                                      column_re(fractal, layout, x), ci));
+                sink(x, i, out.counts[at], out.deep[at].re, out.deep[at].im, column_re(fractal, layout, x), ci);
             }
         }
+        finish(sink);
     });
 }
 
-// The colours of the image, smooth or not; e holds the smooth pass's
-// counts and points, kept from band to band.
-void render_colours(const frame_job& job, const CFractal& fractal, const render_layout& layout, escapes& e)
+// The colours of the image, smooth or not; band holds the smooth pass's
+// values, kept from band to band.
+void render_colours(const frame_job& job, const CFractal& fractal, const render_layout& layout, smooth_band& band)
 {
     if (job.options.smooth) {
-        render_escapes(job, fractal, layout, e);
-        for_each_smooth(fractal, layout, e,
-                        [&](std::size_t at, double nu) { smooth_pixel(fractal, nu, light(), fractal.pixels + 3 * at); });
+        render_smooth(job, fractal, layout, band);
+        in_parallel(fractal.height, layout.workers, [&](std::int32_t first, std::int32_t end) {
+            const std::size_t from = pixel_index(fractal, 0, first);
+            const std::size_t to = pixel_index(fractal, 0, end);
+            for (std::size_t at = from; at < to; ++at)
+                smooth_pixel(fractal, band.values[at], light(), fractal.pixels + 3 * at);
+        });
     } else if (job.perturbation) {
-        e.counts.resize(static_cast<std::size_t>(fractal.width) * fractal.height);
-        job.deep.render_band(job.radius, layout.first_row, fractal.height, job.workers, e.counts.data(), job.progress);
-        colour_counts(fractal, e.counts.data());
+        band.counts.resize(static_cast<std::size_t>(fractal.width) * fractal.height);
+        job.deep.render_band(job.radius, layout.first_row, fractal.height, job.workers, band.counts.data(),
+                             job.progress);
+        colour_counts(fractal, band.counts.data());
     } else {
         compute_image(fractal, layout);
     }
@@ -184,10 +186,9 @@ void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts
     set_view(fractal, job.frame.view);
     const render_layout layout = layout_of(o.width, o.height, job.workers);
     if (o.smooth) {
-        escapes e;
-        render_escapes(job, fractal, layout, e);
-        values.resize(e.counts.size());
-        for_each_smooth(fractal, layout, e, [&](std::size_t at, double nu) { values[at] = nu; });
+        smooth_band band;
+        render_smooth(job, fractal, layout, band);
+        values = std::move(band.values);
         return;
     }
     counts.resize(static_cast<std::size_t>(o.width) * o.height);
@@ -200,14 +201,14 @@ void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts
 void render_frame_colours(const frame_job& job, const CFractal& fractal)
 {
     const std::int32_t n = job.options.samples;
-    escapes e;
+    smooth_band smooth;
     if (n == 1 && !job.options.smooth) {
-        render_colours(job, fractal, layout_of(fractal.width, fractal.height, job.workers), e);
+        render_colours(job, fractal, layout_of(fractal.width, fractal.height, job.workers), smooth);
         return;
     }
     // Bands of rows of the image N times larger (N = 1 for smooth colours
-    // alone, whose counts and points per pixel would otherwise take seven
-    // times the image's memory).
+    // alone, whose values per pixel would otherwise take several times the
+    // image's memory).
     const std::int32_t width = fractal.width * n;
     const std::int32_t height = fractal.height * n;
     const std::int32_t rows = n > 1 ? band_rows(fractal.height, n)
@@ -223,7 +224,7 @@ void render_frame_colours(const frame_job& job, const CFractal& fractal)
         render_layout layout = layout_of(width, height, job.workers);
         layout.first_row = first * n;
         layout.whole_height = height;
-        render_colours(job, band, layout, e);
+        render_colours(job, band, layout, smooth);
         if (n > 1)
             average_band(fractal, first, these, pixels.data(), n, job.workers);
     }

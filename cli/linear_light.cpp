@@ -17,20 +17,9 @@ linear_light::linear_light()
         linear_[static_cast<std::size_t>(v)] = srgb_to_linear(v / 255.0);
     for (int v = 0; v < 255; ++v)
         midpoints_[static_cast<std::size_t>(v)] = srgb_to_linear((v + 0.5) / 255.0);
+    midpoints_[255] = 2.0;
     for (int k = 0; k <= BUCKETS; ++k)
         bucket_start_[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(
             std::upper_bound(midpoints_.begin(), midpoints_.end(), static_cast<double>(k) / BUCKETS) -
             midpoints_.begin());
-}
-
-std::uint8_t linear_light::encode(double l) const
-{
-    // Byte v holds the light from midpoint v - 1 up to midpoint v; a light
-    // exactly on a midpoint rounds up, as the half-way value does. The
-    // bucket's start is never past the answer, since k / BUCKETS <= l.
-    const int k = std::clamp(static_cast<int>(l * BUCKETS), 0, BUCKETS);
-    int v = bucket_start_[static_cast<std::size_t>(k)];
-    while (v < 255 && midpoints_[static_cast<std::size_t>(v)] <= l)
-        ++v;
-    return static_cast<std::uint8_t>(v);
 }

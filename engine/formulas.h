@@ -18,12 +18,13 @@ static_assert(FLT_EVAL_METHOD == 0,
 
 // One step of the definition for exponent P: the point after z = zr + zi i
 // (whose squares zr2 and zi2 the escape test has formed) for c = re + im i,
-// in the definition's order of operations.
-template <int P>
-inline void next_point(double& zr, double& zi, double zr2, double zi2, double re, double im)
+// in the definition's order of operations. T is a double, or a vector of
+// doubles (smooth colouring's lanes), which does the same in every lane.
+template <int P, class T>
+[[gnu::always_inline]] inline void next_point(T& zr, T& zi, const T& zr2, const T& zi2, const T& re, const T& im)
 {
-    double next_zr;
-    double next_zi;
+    T next_zr;
+    T next_zi;
     if constexpr (P == 2) {
         next_zi = (zi * zr + zi * zr) + im;
         next_zr = (zr2 - zi2) + re;

@@ -6,10 +6,12 @@
 
 #include "fractal.h"
 #include "palettes.h"
+#include "smooth_value.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 // How an image maps onto the plane and is shared among workers: column x
 // samples re = ((2x - W) r) / column_scale + center_x, memory row i samples
@@ -86,32 +88,74 @@ struct count_sink {
     void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { counts[pixel_index(fractal, x, i)] = n; }
 };
 
-// Or its count and the point where its orbit left the escape radius, z_n
-// with |z_n|^2 > 4, into points[2 (x + width * i)] and the next entry (any
-// value for a count at the limit): smooth colouring continues from it.
-struct escape_sink {
+// Or its smooth value (smooth_value.h) into values[x + width * i], NaN for a
+// count at the limit. The sink takes the point where the orbit left the
+// escape radius, z_n with |z_n|^2 > 4, and c, and works out the values a
+// batch at a time, through store_batch: a function compiled for the vector
+// unit of the path that runs the worker (smooth_store_for). finish(sink)
+// does the last batch. A worker owns the batch.
+struct smooth_sink {
     const CFractal& fractal;
-    std::int32_t* counts;
-    double* points;
-    void operator()(std::int32_t x, std::int32_t i, std::int32_t n, double re, double im) const
+    double* values;
+    smooth_batch& batch;
+    void (*store_batch)(const smooth_sink& sink);
+
+    void operator()(std::int32_t x, std::int32_t i, std::int32_t n, double zr, double zi, double cr, double ci) const
     {
-        const std::size_t at = pixel_index(fractal, x, i);
-        counts[at] = n;
-        points[2 * at] = re;
-        points[2 * at + 1] = im;
+        if (n >= fractal.max_iterations) {
+            values[pixel_index(fractal, x, i)] = std::numeric_limits<double>::quiet_NaN();
+            return;
+        }
+        batch.add(x, i, n, zr, zi, cr, ci);
+        if (batch.size == SMOOTH_LANES)
+            flush();
+    }
+
+    void flush() const
+    {
+        if (batch.size != 0)
+            store_batch(*this);
     }
 };
 
-// Whether a sink takes the escaped point as well as the count.
-template <class Sink>
-inline constexpr bool takes_point = requires(const Sink& sink) { sink(0, 0, 0, 0.0, 0.0); };
-
-// Hands a pixel's count, and its escaped point where the sink takes one, to sink.
-template <class Sink>
-inline void deliver(const Sink& sink, std::int32_t x, std::int32_t i, std::int32_t n, double re, double im)
+// store_batch for exponent P: instantiated by each path in a function of its
+// own target, so that the batch's vectors are the path's.
+template <int P>
+[[gnu::always_inline]] inline void store_smooth_batch(const smooth_sink& sink)
 {
-    if constexpr (takes_point<Sink>)
-        sink(x, i, n, re, im);
+    smooth_batch& batch = sink.batch;
+    batch.pad();
+    double nu[SMOOTH_LANES];
+    smooth_values<P>(batch, nu);
+    for (int l = 0; l < batch.size; ++l)
+        sink.values[pixel_index(sink.fractal, batch.x[l], batch.i[l])] = nu[l];
+    batch.size = 0;
+}
+
+// The baseline's store_batch for a figure (for the scalar path, and for
+// values from the orbits of other renderers).
+auto smooth_store_for(int figure_index) -> void (*)(const smooth_sink&);
+
+// Whether a sink takes the escaped point and c as well as the count.
+template <class Sink>
+inline constexpr bool takes_orbit = requires(const Sink& sink) { sink(0, 0, 0, 0.0, 0.0, 0.0, 0.0); };
+
+// Hands a pixel's count, with its escaped point z and c where the sink takes
+// them, to sink.
+template <class Sink>
+inline void deliver(const Sink& sink, std::int32_t x, std::int32_t i, std::int32_t n,
+                                           double zr, double zi, double cr, double ci)
+{
+    if constexpr (takes_orbit<Sink>)
+        sink(x, i, n, zr, zi, cr, ci);
     else
         sink(x, i, n);
+}
+
+// Lets a sink finish the work it holds, once a worker has handed it every pixel.
+template <class Sink>
+inline void finish(const Sink& sink)
+{
+    if constexpr (requires { sink.flush(); })
+        sink.flush();
 }

@@ -1,7 +1,7 @@
 // Entry points of the render paths, one file each. Each computes the columns
 // x = k, k + workers, ... of every row of the layout and hands every pixel's
 // escape count to a sink: its colour into the image, the count itself, or
-// the count and the point where the orbit left the escape radius.
+// its smooth value.
 // Call a vector one only when the processor has its instruction set.
 #pragma once
 
@@ -12,20 +12,16 @@
 // The definition itself, one pixel at a time (path_scalar.cpp).
 void render_columns_scalar(const CFractal& fractal, const render_layout& layout, int k);
 void count_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-void escape_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
-                           double* points);
+void smooth_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, double* values);
 
 #if defined(__x86_64__)
 void render_columns_sse2(const CFractal& fractal, const render_layout& layout, int k);
 void count_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-void escape_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
-                         double* points);
+void smooth_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, double* values);
 void render_columns_avx2(const CFractal& fractal, const render_layout& layout, int k);
 void count_columns_avx2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-void escape_columns_avx2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
-                         double* points);
+void smooth_columns_avx2(const CFractal& fractal, const render_layout& layout, int k, double* values);
 void render_columns_avx512(const CFractal& fractal, const render_layout& layout, int k);
 void count_columns_avx512(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-void escape_columns_avx512(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
-                           double* points);
+void smooth_columns_avx512(const CFractal& fractal, const render_layout& layout, int k, double* values);
 #endif

@@ -18,19 +18,28 @@ void run_worker(const CFractal& fractal, const render_layout& layout, int k, con
     for (std::int32_t i = 0; i < fractal.height; ++i) {
         const double im = row_im(fractal, layout, i);
         for (std::int32_t x = k; x < fractal.width; x += layout.workers) {
-            if constexpr (takes_point<Sink>) {
+            if constexpr (takes_orbit<Sink>) {
+                const double re = column_re(fractal, layout, x);
                 double zr;
                 double zi;
-                const std::int32_t n = escape_point(column_re(fractal, layout, x), im, fractal.max_iterations, zr, zi);
-                sink(x, i, n, zr, zi);
+                const std::int32_t n = escape_point(re, im, fractal.max_iterations, zr, zi);
+                sink(x, i, n, zr, zi, re, im);
             } else {
                 sink(x, i, escape_time(column_re(fractal, layout, x), im, fractal.max_iterations));
             }
         }
     }
+    finish(sink);
 }
 
 }  // namespace
+
+auto smooth_store_for(int figure_index) -> void (*)(const smooth_sink&)
+{
+    return figure_index == 0   ? store_smooth_batch<2>
+           : figure_index == 1 ? store_smooth_batch<3>
+                               : store_smooth_batch<4>;
+}
 
 void render_columns_scalar(const CFractal& fractal, const render_layout& layout, int k)
 {
@@ -42,8 +51,8 @@ void count_columns_scalar(const CFractal& fractal, const render_layout& layout, 
     run_worker(fractal, layout, k, count_sink{fractal, counts});
 }
 
-void escape_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
-                           double* points)
+void smooth_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, double* values)
 {
-    run_worker(fractal, layout, k, escape_sink{fractal, counts, points});
+    smooth_batch batch;
+    run_worker(fractal, layout, k, smooth_sink{fractal, values, batch, smooth_store_for(fractal.figure_index)});
 }

@@ -82,10 +82,10 @@ void count_columns_sse2(const CFractal& fractal, const render_layout& layout, in
     run_worker_for_figure<sse2_lanes>(fractal, layout, k, sink);
 }
 
-void escape_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
-                         double* points)
+void smooth_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, double* values)
 {
-    const escape_sink sink{fractal, counts, points};
+    smooth_batch batch;
+    const smooth_sink sink{fractal, values, batch, smooth_store_on_path(fractal.figure_index)};
     run_worker_for_figure<sse2_lanes>(fractal, layout, k, sink);
 }
 

@@ -9,22 +9,21 @@
 
 namespace {
 
-// One way of computing the columns of a worker, into colours or into counts.
+// One way of computing the columns of a worker, into colours, counts or smooth values.
 struct path_entry {
     const char* name;
     void (*render_columns)(const CFractal& fractal, const render_layout& layout, int k);
     void (*count_columns)(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-    void (*escape_columns)(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts,
-                           double* points);
+    void (*smooth_columns)(const CFractal& fractal, const render_layout& layout, int k, double* values);
 };
 
 // Indexed by render_path; a build for another processor has the scalar row only.
 constexpr path_entry paths[] = {
-    {"scalar", render_columns_scalar, count_columns_scalar, escape_columns_scalar},
+    {"scalar", render_columns_scalar, count_columns_scalar, smooth_columns_scalar},
 #if defined(__x86_64__)
-    {"sse2", render_columns_sse2, count_columns_sse2, escape_columns_sse2},
-    {"avx2", render_columns_avx2, count_columns_avx2, escape_columns_avx2},
-    {"avx512", render_columns_avx512, count_columns_avx512, escape_columns_avx512},
+    {"sse2", render_columns_sse2, count_columns_sse2, smooth_columns_sse2},
+    {"avx2", render_columns_avx2, count_columns_avx2, smooth_columns_avx2},
+    {"avx512", render_columns_avx512, count_columns_avx512, smooth_columns_avx512},
 #endif
 };
 
@@ -110,10 +109,10 @@ void count_columns(const CFractal& fractal, const render_layout& layout, int k, 
     entry_of(active_render_path()).count_columns(fractal, layout, k, counts);
 }
 
-void escape_columns(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts, double* points)
+void smooth_columns(const CFractal& fractal, const render_layout& layout, int k, double* values)
 {
     assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    entry_of(active_render_path()).escape_columns(fractal, layout, k, counts, points);
+    entry_of(active_render_path()).smooth_columns(fractal, layout, k, values);
 }
 
 void render_columns(const CFractal& fractal, int k)

@@ -80,13 +80,10 @@ std::int32_t compute_image_counts(const CFractal& fractal, const render_layout& 
         columns);
 }
 
-std::int32_t compute_image_escapes(const CFractal& fractal, const render_layout& layout, std::int32_t* counts,
-                                   double* points)
+std::int32_t compute_image_smooth(const CFractal& fractal, const render_layout& layout, double* values)
 {
     assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    const auto columns = [&fractal, &layout, counts, points](int k) {
-        escape_columns(fractal, layout, k, counts, points);
-    };
+    const auto columns = [&fractal, &layout, values](int k) { smooth_columns(fractal, layout, k, values); };
     return run_workers(
         layout, [&](std::thread& thread, int k) { return start_thread(thread, [&columns, k] { columns(k); }); },
         columns);

@@ -26,7 +26,5 @@ std::int32_t compute_image(const CFractal& fractal, const render_layout& layout)
 // instead of its colour.
 std::int32_t compute_image_counts(const CFractal& fractal, const render_layout& layout, std::int32_t* counts);
 
-// And the counts with the points where the orbits left the escape radius,
-// as escape_sink writes them: for smooth colouring.
-std::int32_t compute_image_escapes(const CFractal& fractal, const render_layout& layout, std::int32_t* counts,
-                                   double* points);
+// Or each pixel's smooth value, as smooth_sink writes it.
+std::int32_t compute_image_smooth(const CFractal& fractal, const render_layout& layout, double* values);

@@ -4,8 +4,8 @@
 // AVX-512); the constants width and vectors; load, store, load_counts,
 // store_counts, zero_counts, set1, add, sub, mul, xor_bits, all_lanes,
 // ordered, and_not_equal, bits, at_most, and the escape operations
-// escape_test, count, add_or_nan, add_or_keep and tally. Each path's file defines KERNEL_TARGET, its
-// instruction set, before including this; only the functions that handle
+// escape_test, count, add_or_nan, add_or_keep and tally. Each path's file
+// defines KERNEL_TARGET, its instruction set, before including this; only the functions that handle
 // vectors are compiled for it (a target attribute per function, which both
 // GCC and clang honour). Everything here has internal linkage, so no copy
 // built for a wider unit can stand in for a baseline one.
@@ -196,11 +196,12 @@ KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t s
     using flags = typename L::flags;
     constexpr int W = L::width;
     constexpr std::uint32_t all = (1u << W) - 1;
-    vec zr[L::vectors];
-    vec zi[L::vectors];
-    typename L::counts counter[L::vectors];
+    constexpr int V = N / W;
+    vec zr[V];
+    vec zi[V];
+    typename L::counts counter[V];
 #pragma GCC unroll 8
-    for (int v = 0; v < L::vectors; ++v) {
+    for (int v = 0; v < V; ++v) {
         zr[v] = L::load(g.zr + v * W);
         zi[v] = L::load(g.zi + v * W);
         counter[v] = L::zero_counts();
@@ -221,11 +222,11 @@ KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t s
         asm("" : "+r"(lanes));
         flags quiet = L::all_lanes();
 #pragma GCC unroll 8
-        for (int v = 0; v < L::vectors; ++v)
+        for (int v = 0; v < V; ++v)
             step_lanes<L, P, false, Keep>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W),
                                           L::load(lanes->ci + v * W), L::load(lanes->sx + v * W), quiet);
 #pragma GCC unroll 8
-        for (int v = 0; v < L::vectors; ++v)
+        for (int v = 0; v < V; ++v)
             step_lanes<L, P, true, Keep>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W),
                                          L::load(lanes->ci + v * W), L::load(lanes->sx + v * W), quiet);
         step += 2;
@@ -236,7 +237,7 @@ KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t s
     live_bits = 0;
     back_bits = 0;
 #pragma GCC unroll 8
-    for (int v = 0; v < L::vectors; ++v) {
+    for (int v = 0; v < V; ++v) {
         L::store(g.zr + v * W, zr[v]);
         L::store(g.zi + v * W, zi[v]);
         L::store_counts(g.inside + v * W, L::tally(L::load_counts(g.inside + v * W), counter[v], step - first));
@@ -284,7 +285,7 @@ inline bool fill_lane(lane_group<N>& g, int l, pixel_stream& pixels, std::int64_
             return true;
         }
         // A NaN modulus stays NaN for ever: such a point runs to the limit.
-        deliver(sink, x, i, modulus > 4.0 ? 0 : limit, re, im);
+        deliver(sink, x, i, modulus > 4.0 ? 0 : limit, re, im, re, im);
     }
     g.zr[l] = g.zi[l] = g.cr[l] = g.ci[l] = 0.0;
     g.sr[l] = g.si[l] = g.sx[l] = NOT_A_POINT;
@@ -322,7 +323,7 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
         double re;
         double im;
         while (pixels.next(x, i, re, im))
-            deliver(sink, x, i, 0, re, im);
+            deliver(sink, x, i, 0, re, im, re, im);
         return;
     }
 
@@ -352,7 +353,7 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
         std::uint32_t live_bits;
         std::uint32_t back_bits;
         const std::int64_t until = step + period;
-        step = advance_group<L, P, takes_point<Sink>>(g, step, until, live_bits, back_bits);
+        step = advance_group<L, P, takes_orbit<Sink>>(g, step, until, live_bits, back_bits);
         int finished = 0;
 
         // Escaped lanes: the count is the steps taken inside; past the limit
@@ -360,14 +361,15 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
         for (std::uint32_t lanes = active & ~live_bits; lanes != 0; lanes &= lanes - 1) {
             const int l = __builtin_ctz(lanes);
             const std::int64_t n = g.inside[l];
-            deliver(sink, g.x[l], g.i[l], n < limit ? static_cast<std::int32_t>(n) : limit, g.zr[l], g.zi[l]);
+            deliver(sink, g.x[l], g.i[l], n < limit ? static_cast<std::int32_t>(n) : limit, g.zr[l], g.zi[l], g.cr[l],
+                    g.ci[l]);
             refill(l);
             ++finished;
         }
         // Lanes back at the saved point repeat for ever.
         for (std::uint32_t lanes = back_bits & active & live_bits; lanes != 0; lanes &= lanes - 1) {
             const int l = __builtin_ctz(lanes);
-            deliver(sink, g.x[l], g.i[l], limit, 0.0, 0.0);
+            deliver(sink, g.x[l], g.i[l], limit, 0.0, 0.0, 0.0, 0.0);
             refill(l);
             ++finished;
         }
@@ -379,7 +381,7 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
             for (; due != 0; due &= due - 1) {
                 const int l = __builtin_ctz(due);
                 if (step - g.start[l] >= limit) {
-                    deliver(sink, g.x[l], g.i[l], limit, 0.0, 0.0);
+                    deliver(sink, g.x[l], g.i[l], limit, 0.0, 0.0, 0.0, 0.0);
                     refill(l);
                     ++finished;
                     continue;
@@ -402,7 +404,23 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
     }
 }
 
-// Runs worker k with the kernel of the view's exponent.
+// A batch of smooth values for exponent P, on this path's vectors.
+template <int P>
+KERNEL_FUNCTION void store_smooth_batch_on_path(const smooth_sink& sink)
+{
+    store_smooth_batch<P>(sink);
+}
+
+// The store_batch of a smooth sink on this path, for the figure's exponent.
+inline auto smooth_store_on_path(int figure_index) -> void (*)(const smooth_sink&)
+{
+    return figure_index == 0   ? store_smooth_batch_on_path<2>
+           : figure_index == 1 ? store_smooth_batch_on_path<3>
+                               : store_smooth_batch_on_path<4>;
+}
+
+// Runs worker k with the kernel of the view's exponent, and lets the sink
+// finish.
 template <class L, class Sink>
 KERNEL_FUNCTION void run_worker_for_figure(const CFractal& fractal, const render_layout& layout, int k, const Sink& sink)
 {
@@ -417,6 +435,7 @@ KERNEL_FUNCTION void run_worker_for_figure(const CFractal& fractal, const render
         run_worker<L, 4>(fractal, layout, k, sink);
         break;
     }
+    finish(sink);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #if defined(__x86_64__)
 #include <cpuid.h>
 #endif
@@ -18,8 +19,8 @@ namespace {
 
 constexpr render_path all_paths[] = {render_path::scalar, render_path::sse2, render_path::avx2, render_path::avx512};
 
-// Counts, images, and for smooth colouring the point where each orbit left
-// the escape radius, bit for bit.
+// Counts, images, and smooth values (which also take the point where each
+// orbit left the escape radius, and c), bit for bit.
 TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
 {
     path_guard guard;
@@ -30,7 +31,7 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
         // black at the limit, else palette entry n mod length.
         std::vector<std::int32_t> expected;
         std::vector<std::uint8_t> expected_image;
-        std::vector<double> expected_points;
+        std::vector<double> expected_values;  // smooth, NaN at the limit
         for (std::int32_t p = 0; p < f.width * f.height; ++p) {
             const std::int32_t n =
                 figure_functions[f.figure_index](column_re(f, viewer_layout(f), p % f.width),
@@ -41,7 +42,17 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
                                                              row_im(f, viewer_layout(f), p / f.width),
                                                              f.max_iterations, zr, zi),
                       n);
-            expected_points.insert(expected_points.end(), {zr, zi});
+            if (n < f.max_iterations) {
+                smooth_batch one;
+                double nu;
+                const smooth_sink alone{f, &nu, one, smooth_store_for(f.figure_index)};
+                alone(0, 0, n, zr, zi, column_re(f, viewer_layout(f), p % f.width),
+                      row_im(f, viewer_layout(f), p / f.width));
+                finish(alone);
+                expected_values.push_back(nu);
+            } else {
+                expected_values.push_back(std::numeric_limits<double>::quiet_NaN());
+            }
             const auto* colour = palette_colors[f.palette_index][std::uint32_t(n) % palette_lengths[f.palette_index]];
             expected.push_back(n);
             for (int b = 0; b < 3; ++b)
@@ -66,18 +77,14 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
             EXPECT_TRUE(pixels == expected_image)
                 << label << ", first different image byte: "
                 << std::mismatch(pixels.begin(), pixels.end(), expected_image.begin()).first - pixels.begin();
-            std::vector<double> points(2 * expected.size(), -7.0);
-            std::ranges::fill(counts, -7);
-            compute_image_escapes(f, {f.width, f.height, 3}, counts.data(), points.data());
-            EXPECT_TRUE(counts == expected) << label << ": the counts with the escaped points";
-            int wrong = 0;
-            for (std::size_t p = 0; p < expected.size(); ++p) {
-                if (expected[p] < f.max_iterations &&
-                    std::memcmp(&points[2 * p], &expected_points[2 * p], 2 * sizeof(double)) != 0 && ++wrong == 1)
-                    ADD_FAILURE() << label << ": escaped point of pixel " << p << " is (" << points[2 * p] << ", "
-                                  << points[2 * p + 1] << "), the definition's (" << expected_points[2 * p] << ", "
-                                  << expected_points[2 * p + 1] << ")";
-            }
+            std::vector<double> values(expected.size(), -7.0);
+            compute_image_smooth(f, {f.width, f.height, 3}, values.data());
+            const auto differs = std::ranges::mismatch(values, expected_values, [](double a, double b) {
+                return std::memcmp(&a, &b, sizeof a) == 0;
+            });
+            EXPECT_TRUE(differs.in1 == values.end())
+                << label << ": smooth value of pixel " << differs.in1 - values.begin() << " is " << *differs.in1
+                << ", the definition's " << *differs.in2;
         }
     }
 }
