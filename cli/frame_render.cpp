@@ -1,7 +1,6 @@
 #include "frame_render.h"
 
 #include "linear_light.h"
-#include "smooth_colour.h"
 
 #include "renderer.h"
 
@@ -9,7 +8,6 @@
 #include <cstring>
 #include <system_error>
 #include <thread>
-#include <utility>
 
 namespace {
 
@@ -18,12 +16,6 @@ render_layout layout_of(std::int32_t width, std::int32_t height, int workers)
 {
     const std::int32_t scale = std::min(width, height);
     return {scale, scale, workers};
-}
-
-const linear_light& light()
-{
-    static const linear_light table;
-    return table;
 }
 
 // body(first, end) for consecutive ranges of rows 0 .. rows - 1, one per
@@ -62,61 +54,55 @@ void colour_counts(const CFractal& fractal, const std::int32_t* counts)
     }
 }
 
-// The pixels of a band of smooth colours alone: its values (and by
-// perturbation its counts and escaped points) stay within a few megabytes.
-constexpr std::int32_t SMOOTH_BAND_PIXELS = 1 << 22;
+// The pixels of a band of smooth colours by perturbation alone: its counts
+// and escaped points stay within a few tens of megabytes.
+constexpr std::int32_t SMOOTH_BAND_PIXELS = 1 << 20;
 
-// What a smooth render gives per pixel, kept from band to band: its smooth
-// value, and by perturbation the count and escaped point it comes from.
+// What a smooth render by perturbation gives per pixel, kept from band to
+// band: the count and the escaped point its smooth value comes from.
 struct smooth_band {
-    std::vector<double> values;
     std::vector<std::int32_t> counts;
     std::vector<complex_pair<double>> deep;
 };
 
 // The smooth values of the image `fractal` (a band of rows of an image
-// whole_height tall, or all of one), with its layout.
-void render_smooth(const frame_job& job, const CFractal& fractal, const render_layout& layout, smooth_band& out)
+// whole_height tall, or all of one) into values, or with values null their
+// colours into its pixels.
+void render_smooth(const frame_job& job, const CFractal& fractal, const render_layout& layout, smooth_band& band,
+                   double* values)
 {
-    const std::size_t pixels = static_cast<std::size_t>(fractal.width) * fractal.height;
-    out.values.resize(pixels);
     if (!job.perturbation) {
-        compute_image_smooth(fractal, layout, out.values.data());
+        compute_image_smooth(fractal, layout, values);
         return;
     }
-    out.counts.resize(pixels);
-    out.deep.resize(pixels);
-    job.deep.render_band(job.radius, layout.first_row, fractal.height, job.workers, out.counts.data(), job.progress,
-                         out.deep.data());
+    const std::size_t pixels = static_cast<std::size_t>(fractal.width) * fractal.height;
+    band.counts.resize(pixels);
+    band.deep.resize(pixels);
+    job.deep.render_band(job.radius, layout.first_row, fractal.height, job.workers, band.counts.data(), job.progress,
+                         band.deep.data());
     // The values from the escaped points as the exact paths take them, c
     // from the image's own mapping in doubles: the continuation past the
     // radius needs no more.
     in_parallel(fractal.height, layout.workers, [&](std::int32_t first, std::int32_t end) {
         smooth_batch batch;
-        const smooth_sink sink{fractal, out.values.data(), batch, smooth_store_for(fractal.figure_index)};
+        const smooth_sink sink{fractal, values, batch, smooth_store_for(fractal.figure_index, values == nullptr)};
         for (std::int32_t i = first; i < end; ++i) {
             const double ci = row_im(fractal, layout, i);
             for (std::int32_t x = 0; x < fractal.width; ++x) {
                 const std::size_t at = pixel_index(fractal, x, i);
-                sink(x, i, out.counts[at], out.deep[at].re, out.deep[at].im, column_re(fractal, layout, x), ci);
+                sink(x, i, band.counts[at], band.deep[at].re, band.deep[at].im, column_re(fractal, layout, x), ci);
             }
         }
         finish(sink);
     });
 }
 
-// The colours of the image, smooth or not; band holds the smooth pass's
-// values, kept from band to band.
+// The colours of the image, smooth or not; band holds the deep counts, kept
+// from band to band.
 void render_colours(const frame_job& job, const CFractal& fractal, const render_layout& layout, smooth_band& band)
 {
     if (job.options.smooth) {
-        render_smooth(job, fractal, layout, band);
-        in_parallel(fractal.height, layout.workers, [&](std::int32_t first, std::int32_t end) {
-            const std::size_t from = pixel_index(fractal, 0, first);
-            const std::size_t to = pixel_index(fractal, 0, end);
-            for (std::size_t at = from; at < to; ++at)
-                smooth_pixel(fractal, band.values[at], light(), fractal.pixels + 3 * at);
-        });
+        render_smooth(job, fractal, layout, band, nullptr);
     } else if (job.perturbation) {
         band.counts.resize(static_cast<std::size_t>(fractal.width) * fractal.height);
         job.deep.render_band(job.radius, layout.first_row, fractal.height, job.workers, band.counts.data(),
@@ -133,7 +119,7 @@ void render_colours(const frame_job& job, const CFractal& fractal, const render_
 void average_band(const CFractal& out, std::int32_t first, std::int32_t rows, const std::uint8_t* band,
                   std::int32_t samples, int workers)
 {
-    const linear_light& l = light();
+    const linear_light& l = srgb_light();
     const std::size_t band_width = static_cast<std::size_t>(out.width) * samples;
     const double count = static_cast<double>(samples) * samples;
     in_parallel(rows, workers, [&](std::int32_t from, std::int32_t end) {
@@ -187,8 +173,8 @@ void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts
     const render_layout layout = layout_of(o.width, o.height, job.workers);
     if (o.smooth) {
         smooth_band band;
-        render_smooth(job, fractal, layout, band);
-        values = std::move(band.values);
+        values.resize(static_cast<std::size_t>(o.width) * o.height);
+        render_smooth(job, fractal, layout, band, values.data());
         return;
     }
     counts.resize(static_cast<std::size_t>(o.width) * o.height);
@@ -202,13 +188,13 @@ void render_frame_colours(const frame_job& job, const CFractal& fractal)
 {
     const std::int32_t n = job.options.samples;
     smooth_band smooth;
-    if (n == 1 && !job.options.smooth) {
+    if (n == 1 && !(job.options.smooth && job.perturbation)) {
         render_colours(job, fractal, layout_of(fractal.width, fractal.height, job.workers), smooth);
         return;
     }
     // Bands of rows of the image N times larger (N = 1 for smooth colours
-    // alone, whose values per pixel would otherwise take several times the
-    // image's memory).
+    // by perturbation alone, whose counts and points per pixel would
+    // otherwise take several times the image's memory).
     const std::int32_t width = fractal.width * n;
     const std::int32_t height = fractal.height * n;
     const std::int32_t rows = n > 1 ? band_rows(fractal.height, n)

@@ -6,6 +6,7 @@
 
 #include "fractal.h"
 #include "palettes.h"
+#include "smooth_colour.h"
 #include "smooth_value.h"
 
 #include <cstddef>
@@ -89,11 +90,12 @@ struct count_sink {
 };
 
 // Or its smooth value (smooth_value.h) into values[x + width * i], NaN for a
-// count at the limit. The sink takes the point where the orbit left the
-// escape radius, z_n with |z_n|^2 > 4, and c, and works out the values a
-// batch at a time, through store_batch: a function compiled for the vector
-// unit of the path that runs the worker (smooth_store_for). finish(sink)
-// does the last batch. A worker owns the batch.
+// count at the limit; with values null, the value's colour (smooth_colour.h)
+// into the image. The sink takes the point where the orbit left the escape
+// radius, z_n with |z_n|^2 > 4, and c, and works out the values a batch at a
+// time, through store_batch: a function compiled for the vector unit of the
+// path that runs the worker (smooth_store_for). finish(sink) does the last
+// batch. A worker owns the batch.
 struct smooth_sink {
     const CFractal& fractal;
     double* values;
@@ -103,7 +105,10 @@ struct smooth_sink {
     void operator()(std::int32_t x, std::int32_t i, std::int32_t n, double zr, double zi, double cr, double ci) const
     {
         if (n >= fractal.max_iterations) {
-            values[pixel_index(fractal, x, i)] = std::numeric_limits<double>::quiet_NaN();
+            if (values != nullptr)
+                values[pixel_index(fractal, x, i)] = std::numeric_limits<double>::quiet_NaN();
+            else
+                std::memset(fractal.pixels + 3 * pixel_index(fractal, x, i), 0, 3);
             return;
         }
         batch.add(x, i, n, zr, zi, cr, ci);
@@ -118,23 +123,40 @@ struct smooth_sink {
     }
 };
 
-// store_batch for exponent P: instantiated by each path in a function of its
-// own target, so that the batch's vectors are the path's.
-template <int P>
+// store_batch for exponent P, into values or with Colours into the image:
+// instantiated by each path in a function of its own target, so that the
+// batch's vectors are the path's.
+template <int P, bool Colours>
 [[gnu::always_inline]] inline void store_smooth_batch(const smooth_sink& sink)
 {
     smooth_batch& batch = sink.batch;
     batch.pad();
     double nu[SMOOTH_LANES];
     smooth_values<P>(batch, nu);
-    for (int l = 0; l < batch.size; ++l)
-        sink.values[pixel_index(sink.fractal, batch.x[l], batch.i[l])] = nu[l];
+    for (int l = 0; l < batch.size; ++l) {
+        const std::size_t at = pixel_index(sink.fractal, batch.x[l], batch.i[l]);
+        if constexpr (Colours)
+            smooth_pixel(sink.fractal, nu[l], srgb_light(), sink.fractal.pixels + 3 * at);
+        else
+            sink.values[at] = nu[l];
+    }
     batch.size = 0;
 }
 
-// The baseline's store_batch for a figure (for the scalar path, and for
-// values from the orbits of other renderers).
-auto smooth_store_for(int figure_index) -> void (*)(const smooth_sink&);
+// The store_batch of a path, Store<P, Colours>, for a figure and for where
+// the sink puts its results.
+template <template <int, bool> class Store>
+auto smooth_store(int figure_index, bool colours) -> void (*)(const smooth_sink&)
+{
+    using store = void (*)(const smooth_sink&);
+    constexpr store table[2][3] = {{Store<2, false>::run, Store<3, false>::run, Store<4, false>::run},
+                                   {Store<2, true>::run, Store<3, true>::run, Store<4, true>::run}};
+    return table[colours ? 1 : 0][figure_index];
+}
+
+// The baseline's store_batch (for the scalar path, and for values from the
+// orbits of other renderers).
+auto smooth_store_for(int figure_index, bool colours) -> void (*)(const smooth_sink&);
 
 // Whether a sink takes the escaped point and c as well as the count.
 template <class Sink>

@@ -87,7 +87,8 @@ void count_columns_avx2(const CFractal& fractal, const render_layout& layout, in
 void smooth_columns_avx2(const CFractal& fractal, const render_layout& layout, int k, double* values)
 {
     smooth_batch batch;
-    const smooth_sink sink{fractal, values, batch, smooth_store_on_path(fractal.figure_index)};
+    const smooth_sink sink{fractal, values, batch,
+                           smooth_store<store_on_path>(fractal.figure_index, values == nullptr)};
     run_worker_for_figure<avx2_lanes>(fractal, layout, k, sink);
 }
 

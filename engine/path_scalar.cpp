@@ -34,11 +34,18 @@ void run_worker(const CFractal& fractal, const render_layout& layout, int k, con
 
 }  // namespace
 
-auto smooth_store_for(int figure_index) -> void (*)(const smooth_sink&)
+namespace {
+
+template <int P, bool Colours>
+struct store_on_baseline {
+    static void run(const smooth_sink& sink) { store_smooth_batch<P, Colours>(sink); }
+};
+
+}  // namespace
+
+auto smooth_store_for(int figure_index, bool colours) -> void (*)(const smooth_sink&)
 {
-    return figure_index == 0   ? store_smooth_batch<2>
-           : figure_index == 1 ? store_smooth_batch<3>
-                               : store_smooth_batch<4>;
+    return smooth_store<store_on_baseline>(figure_index, colours);
 }
 
 void render_columns_scalar(const CFractal& fractal, const render_layout& layout, int k)
@@ -54,5 +61,5 @@ void count_columns_scalar(const CFractal& fractal, const render_layout& layout, 
 void smooth_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, double* values)
 {
     smooth_batch batch;
-    run_worker(fractal, layout, k, smooth_sink{fractal, values, batch, smooth_store_for(fractal.figure_index)});
+    run_worker(fractal, layout, k, smooth_sink{fractal, values, batch, smooth_store_for(fractal.figure_index, values == nullptr)});
 }

@@ -34,7 +34,8 @@ void render_columns(const CFractal& fractal, const render_layout& layout, int k)
 // Writes the escape counts of the same columns to counts[x + width * i].
 void count_columns(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
 
-// Writes their smooth values as smooth_sink does.
+// Writes their smooth values, or with values null their smooth colours, as
+// smooth_sink does.
 void smooth_columns(const CFractal& fractal, const render_layout& layout, int k, double* values);
 
 // Renders the columns x = k, k + 8, k + 16, ... of the viewer's layout.

@@ -26,5 +26,6 @@ std::int32_t compute_image(const CFractal& fractal, const render_layout& layout)
 // instead of its colour.
 std::int32_t compute_image_counts(const CFractal& fractal, const render_layout& layout, std::int32_t* counts);
 
-// Or each pixel's smooth value, as smooth_sink writes it.
+// Or each pixel's smooth value, as smooth_sink writes it; with values null,
+// its smooth colour into the image.
 std::int32_t compute_image_smooth(const CFractal& fractal, const render_layout& layout, double* values);

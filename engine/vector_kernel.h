@@ -404,20 +404,11 @@ KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& la
     }
 }
 
-// A batch of smooth values for exponent P, on this path's vectors.
-template <int P>
-KERNEL_FUNCTION void store_smooth_batch_on_path(const smooth_sink& sink)
-{
-    store_smooth_batch<P>(sink);
-}
-
-// The store_batch of a smooth sink on this path, for the figure's exponent.
-inline auto smooth_store_on_path(int figure_index) -> void (*)(const smooth_sink&)
-{
-    return figure_index == 0   ? store_smooth_batch_on_path<2>
-           : figure_index == 1 ? store_smooth_batch_on_path<3>
-                               : store_smooth_batch_on_path<4>;
-}
+// A batch of smooth values or colours on this path's vectors.
+template <int P, bool Colours>
+struct store_on_path {
+    KERNEL_FUNCTION static void run(const smooth_sink& sink) { store_smooth_batch<P, Colours>(sink); }
+};
 
 // Runs worker k with the kernel of the view's exponent, and lets the sink
 // finish.

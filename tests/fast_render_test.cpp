@@ -45,7 +45,7 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
             if (n < f.max_iterations) {
                 smooth_batch one;
                 double nu;
-                const smooth_sink alone{f, &nu, one, smooth_store_for(f.figure_index)};
+                const smooth_sink alone{f, &nu, one, smooth_store_for(f.figure_index, false)};
                 alone(0, 0, n, zr, zi, column_re(f, viewer_layout(f), p % f.width),
                       row_im(f, viewer_layout(f), p / f.width));
                 finish(alone);

@@ -23,3 +23,9 @@ linear_light::linear_light()
             std::upper_bound(midpoints_.begin(), midpoints_.end(), static_cast<double>(k) / BUCKETS) -
             midpoints_.begin());
 }
+
+const linear_light& srgb_light()
+{
+    static const linear_light table;
+    return table;
+}

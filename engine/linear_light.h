@@ -35,6 +35,9 @@ private:
     std::array<std::uint8_t, BUCKETS + 1> bucket_start_;
 };
 
+// The one table of the program, built on first use.
+const linear_light& srgb_light();
+
 // The sRGB decoding of a value v from 0 to 1.
 double srgb_to_linear(double v);
 
