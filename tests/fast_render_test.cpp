@@ -19,8 +19,8 @@ namespace {
 
 constexpr render_path all_paths[] = {render_path::scalar, render_path::sse2, render_path::avx2, render_path::avx512};
 
-// Counts, images, and smooth values (which also take the point where each
-// orbit left the escape radius, and c), bit for bit.
+// Counts, images, and smooth values and colours (which also take the point
+// where each orbit left the escape radius, and c), bit for bit.
 TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
 {
     path_guard guard;
@@ -85,6 +85,12 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
             EXPECT_TRUE(differs.in1 == values.end())
                 << label << ": smooth value of pixel " << differs.in1 - values.begin() << " is " << *differs.in1
                 << ", the definition's " << *differs.in2;
+            // Smooth colours are those values' colours, on the path's own vectors too.
+            compute_image_smooth(record(t, pixels), {f.width, f.height, 3}, nullptr);
+            std::vector<std::uint8_t> expected_smooth(pixels.size());
+            for (std::size_t p = 0; p < values.size(); ++p)
+                smooth_pixel(f, expected_values[p], srgb_light(), expected_smooth.data() + 3 * p);
+            EXPECT_TRUE(pixels == expected_smooth) << label << ": smooth colours";
         }
     }
 }
