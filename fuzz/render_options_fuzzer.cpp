@@ -81,6 +81,8 @@ void check_render(const std::vector<std::string>& args, render_options options)
     }
     render_options defaults;
     for (const render_flag& flag : render_flags()) {
+        if (flag.kind == flag_kind::toggle && flag.toggle(options) != toggled.contains(flag.name))
+            fail("took %s as %d", std::string(flag.name).c_str(), static_cast<int>(flag.toggle(options)));
         if (!numeric(flag))
             continue;
         const auto g = given.find(flag.name);
@@ -97,10 +99,6 @@ void check_render(const std::vector<std::string>& args, render_options options)
         const auto t = given_text.find(flag.name);
         if (flag.text && flag.text(options) != (t != given_text.end() ? t->second : flag.text(defaults)))
             fail("took %s's text %s", std::string(flag.name).c_str(), quoted(flag.text(options)).c_str());
-    }
-    for (const render_flag& flag : render_flags()) {
-        if (flag.kind == flag_kind::toggle && flag.toggle(options) != toggled.contains(flag.name))
-            fail("took %s as %d", std::string(flag.name).c_str(), static_cast<int>(flag.toggle(options)));
     }
     const bool movie = options.frames > 1;
     if (given.contains("--zoom-from") != movie)

@@ -19,7 +19,7 @@ render() { "$renderer" --quiet "$@" >/dev/null 2>"$work/err"; }
 passed=0 failed=0
 verdict() { if [ -z "$2" ]; then passed=$((passed + 1)); else echo "FAIL: $1: $2"; failed=$((failed + 1)); fi; }
 
-# --- supersampling: each pixel the linear-light mean of its N x N block ---
+# --- supersampling: each pixel the linear-light mean of its N x N block, smooth colours too ---
 # usage: box_filter N SMALL.bmp LARGE.bmp: the largest difference per channel, as text
 box_filter() {
     "$python" - "$@" <<'EOF'
@@ -43,7 +43,8 @@ seahorse=(--center-x -0.743643887037151 --center-y 0.131825904205330 --iteration
 deep=(--center-x -1.7499576837060935036022145060706997072711057972625207793 --center-y 0 --iterations 4000
       --method perturbation)
 for case in "exact 3 ${seahorse[*]} --radius 0.004" "deep 2 ${deep[*]} --radius 3e-40" \
-            "cubic 4 --center-x -0.3406 --center-y 1.2712 --radius 0.01 --figure 1 --iterations 2000"; do
+            "cubic 4 --center-x -0.3406 --center-y 1.2712 --radius 0.01 --figure 1 --iterations 2000" \
+            "deep-smooth 2 ${deep[*]} --radius 3e-40 --smooth"; do
     read -r name n args <<<"$case"
     # shellcheck disable=SC2086
     render $args --size 40x24 --samples "$n" --output small.bmp &&
@@ -59,74 +60,64 @@ render "${seahorse[@]}" --radius 0.004 --size 40x24 --output plain.png
 render "${seahorse[@]}" --radius 0.004 --size 40x24 --samples 1 --output one.png
 verdict "--samples 1 is the plain image" "$(cmp plain.png one.png 2>&1)"
 
-# --- count maps: numpy reads them, and the counts are the definition's ---
-count_check() {
+# --- count maps and smooth values: numpy reads them, and they are the definition's ---
+# usage: escape_check counts|smooth FILE P W H CX CY R LIMIT: FILE's array against an
+# independent escape-time loop of z^P + c: int32 counts equal to its counts, or
+# float64 smooth values its renormalised count (NaN inside), never a palette step
+# from the count.
+escape_check() {
     "$python" - "$@" <<'EOF'
-import sys, numpy as np
-path, w, h, cx, cy, r, limit = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4]), float(sys.argv[5]), float(sys.argv[6]), int(sys.argv[7])
+import math, sys, numpy as np
+kind, path, p, w, h = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
+cx, cy, r, limit = float(sys.argv[6]), float(sys.argv[7]), float(sys.argv[8]), int(sys.argv[9])
 a = np.load(path)
-if a.dtype != np.int32 or a.shape != (h, w):
+if a.dtype != (np.int32 if kind == "counts" else np.float64) or a.shape != (h, w):
     sys.exit(f"dtype {a.dtype}, shape {a.shape}")
-s = min(w, h)
+def step(zr, zi, cr, ci):
+    if p == 2:  # as the definition writes it, rounding included
+        return (zr * zr - zi * zi) + cr, (zi * zr + zi * zr) + ci
+    z = complex(zr, zi) ** p
+    return z.real + cr, z.imag + ci
+s, worst = min(w, h), 0.0
 for row in range(h):
     i = h - 1 - row  # memory rows count from the bottom; the array's first row is the top
     for x in range(w):
         cr, ci = ((2 * x - w) * r) / s + cx, ((2 * i - h) * r) / s + cy
         zr, zi, n = cr, ci, 0
         while zr * zr + zi * zi <= 4.0 and n < limit:
-            zr, zi, n = (zr * zr - zi * zi) + cr, (zi * zr + zi * zr) + ci, n + 1
-        if a[row, x] != n:
-            sys.exit(f"pixel ({x}, row {row}): {a[row, x]}, the definition {n}")
-EOF
-}
-render --center-x -0.75 --center-y 0.1 --radius 0.3 --iterations 300 --size 37x21 --output c.npy
-verdict ".npy read by numpy, the definition's counts" "$(count_check c.npy 37 21 -0.75 0.1 0.3 300 2>&1)"
-render --center-x -0.75 --center-y 0.1 --radius 0.3 --iterations 300 --size 37x21 --method perturbation --output p.npy
-verdict ".npy of the same view by perturbation" "$(cmp c.npy p.npy 2>&1)"
-render --center-x -0.75 --zoom-from 2 --radius 0.3 --frames 3 --iterations 100 --size 16x16 --output 'm%d.npy'
-verdict ".npy movie, one array per frame" "$(count_check m2.npy 16 16 -0.75 0 0.3 100 2>&1)"
-
-# --- smooth colouring: the renormalised count, continuous across counts ---
-smooth_check() {
-    "$python" - "$@" <<'EOF'
-import math, sys, numpy as np
-path, p, w, h, cx, cy, r, limit = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]), float(sys.argv[5]), float(sys.argv[6]), float(sys.argv[7]), int(sys.argv[8])
-a = np.load(path)
-if a.dtype != np.float64 or a.shape != (h, w):
-    sys.exit(f"dtype {a.dtype}, shape {a.shape}")
-def power(zr, zi):
-    z = complex(zr, zi) ** p
-    return z.real, z.imag
-s, worst = min(w, h), 0.0
-for row in range(h):
-    i = h - 1 - row
-    for x in range(w):
-        cr, ci = ((2 * x - w) * r) / s + cx, ((2 * i - h) * r) / s + cy
-        zr, zi, n = cr, ci, 0
-        while zr * zr + zi * zi <= 4.0 and n < limit:
-            pr, pi = power(zr, zi)
-            zr, zi, n = pr + cr, pi + ci, n + 1
-        if n >= limit:
+            zr, zi, n = *step(zr, zi, cr, ci), n + 1
+        if kind == "counts":
+            if a[row, x] != n:
+                sys.exit(f"pixel ({x}, row {row}): {a[row, x]}, the definition {n}")
+        elif n >= limit:
             if not math.isnan(a[row, x]):
                 sys.exit(f"pixel ({x}, row {row}) does not escape, nu {a[row, x]}")
-            continue
-        k = n
-        while zr * zr + zi * zi <= 2.0 ** 40:
-            pr, pi = power(zr, zi)
-            zr, zi, k = pr + cr, pi + ci, k + 1
-        nu = k + 1 - math.log(math.log2(math.hypot(zr, zi)), p)
-        worst = max(worst, abs(a[row, x] - nu))
-        if not n - 0.5 <= a[row, x] <= n + 1.5:
-            sys.exit(f"pixel ({x}, row {row}): nu {a[row, x]} far from the count {n}")
+        else:
+            k = n
+            while zr * zr + zi * zi <= 2.0 ** 40:
+                zr, zi, k = *step(zr, zi, cr, ci), k + 1
+            nu = k + 1 - math.log(math.log2(math.hypot(zr, zi)), p)
+            worst = max(worst, abs(a[row, x] - nu))
+            if not n - 0.5 <= a[row, x] <= n + 1.5:
+                sys.exit(f"pixel ({x}, row {row}): nu {a[row, x]} far from the count {n}")
 if worst > 1e-6:
     sys.exit(f"nu off by {worst}")
 EOF
 }
-for view in "2 -0.75 0.1 0.3 300" "3 -0.3406 1.2712 0.05 400" "4 0.62996 1.0911 0.05 400"; do
-    read -r p x y radius limit <<<"$view"
+render --center-x -0.75 --center-y 0.1 --radius 0.3 --iterations 300 --size 37x21 --output c.npy
+verdict ".npy read by numpy, the definition's counts" "$(escape_check counts c.npy 2 37 21 -0.75 0.1 0.3 300 2>&1)"
+render --center-x -0.75 --center-y 0.1 --radius 0.3 --iterations 300 --size 37x21 --method perturbation --output p.npy
+verdict ".npy of the same view by perturbation" "$(cmp c.npy p.npy 2>&1)"
+render --center-x -0.75 --zoom-from 2 --radius 0.3 --frames 3 --iterations 100 --size 16x16 --output 'm%d.npy'
+verdict ".npy movie, one array per frame" "$(escape_check counts m2.npy 2 16 16 -0.75 0 0.3 100 2>&1)"
+for view in "2 -0.75 0.1 0.3 300" "3 -0.3406 1.2712 0.05 400" "4 0.62996 1.0911 0.05 400" \
+            "2 -0.75 0.1 0.3 300 --method perturbation"; do
+    read -r p x y radius limit method <<<"$view"
+    # shellcheck disable=SC2086
     render --figure $((p - 2)) --center-x "$x" --center-y "$y" --radius "$radius" --iterations "$limit" --size 40x24 \
-        --smooth --output "s$p.npy"
-    verdict "--smooth values of z^$p + c, independently" "$(smooth_check "s$p.npy" "$p" 40 24 "$x" "$y" "$radius" "$limit" 2>&1)"
+        --smooth $method --output "s$p.npy"
+    verdict "--smooth values of z^$p + c${method:+ by perturbation}, independently" \
+        "$(escape_check smooth "s$p.npy" "$p" 40 24 "$x" "$y" "$radius" "$limit" 2>&1)"
 done
 # Along the real axis towards the cusp at 1/4 the counts climb through many
 # values; the smooth value must never jump by a palette step.
@@ -139,13 +130,6 @@ if np.isnan(nu).any() or len(set(np.floor(nu).astype(int))) < 10 or steps.max() 
     print(f"{len(set(np.floor(nu).astype(int)))} counts, largest step {steps.max()}")
 EOF
 )"
-render --center-x -0.75 --center-y 0.1 --radius 0.3 --iterations 300 --size 40x24 --smooth --method perturbation \
-    --output sp.npy
-verdict "--smooth by perturbation" "$(smooth_check sp.npy 2 40 24 -0.75 0.1 0.3 300 2>&1)"
-render "${deep[@]}" --radius 3e-40 --size 40x24 --samples 2 --smooth --output small.bmp &&
-    render "${deep[@]}" --radius 3e-40 --size 80x48 --smooth --output large.bmp
-worst=$(box_filter 2 small.bmp large.bmp 2>&1)
-verdict "--samples with --smooth on a deep view" "$([ "$worst" = 0 ] || [ "$worst" = 1 ] || echo "off by $worst")"
 
 # --- interrupted movies ---
 # About a second and a half here: the signal comes while frames are written.
@@ -163,14 +147,20 @@ same_frames() {
     done
     echo "$problem"
 }
-for signal in INT TERM HUP KILL; do
+# usage: interrupt SIGNAL DELAY [IGNORED]: the movie rendered into cut/, with the
+# signal IGNORED set to be ignored, sent SIGNAL after DELAY seconds; its exit status in code.
+interrupt() {
     rm -rf cut && mkdir cut
-    (cd cut && exec "$renderer" --quiet "${movie[@]}" --output 'f%02d.bmp' >/dev/null 2>&1) &
-    pid=$!
-    sleep "0.$((RANDOM % 8 + 1))"
-    kill -s "$signal" "$pid" 2>/dev/null
+    (cd cut && { [ -z "${3-}" ] || trap '' "$3"; } &&
+        exec "$renderer" --quiet "${movie[@]}" --output 'f%02d.bmp' >/dev/null 2>&1) &
+    local pid=$!
+    sleep "$2"
+    kill -s "$1" "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     code=$?
+}
+for signal in INT TERM HUP KILL; do
+    interrupt "$signal" "0.$((RANDOM % 8 + 1))"
     # A staging file may stay only after SIGKILL, which no program can answer.
     [ "$signal" = KILL ] && rm -f cut/quellarin-*.part
     verdict "SIG$signal leaves whole frames only" "$(same_frames cut)"
@@ -184,13 +174,7 @@ for signal in INT TERM HUP KILL; do
 done
 
 # A hangup the parent set to be ignored (nohup, a script's background job) stays ignored.
-rm -rf cut && mkdir cut
-(cd cut && trap '' HUP && exec "$renderer" --quiet "${movie[@]}" --output 'f%02d.bmp' >/dev/null 2>&1) &
-pid=$!
-sleep 0.3
-kill -s HUP "$pid" 2>/dev/null
-wait "$pid" 2>/dev/null
-code=$?
+interrupt HUP 0.3 HUP
 verdict "an ignored SIGHUP lets the movie finish" \
     "$([ "$code" = 0 ] || echo "exit $code")$([ "$(ls cut | wc -l)" = 24 ] || echo " $(ls cut | wc -l) files")$(same_frames cut)"
 

@@ -28,9 +28,14 @@ auto fields(const render_options& o)
 
 using change = void (*)(render_options&);
 
+constexpr const char* deep_x = "-1.74995768370609350360221450607069970727110579726252077930242837820286008082972804887218672784431700831100544507655659531379747541999999995";
+
 #define CENTER_ACCEPTS "a finite decimal number of at most 100000 characters"
 #define RADIUS_REFUSAL(value) \
     "--radius '" value "' is not a decimal number r with 1e-100000 <= r <= 4 of at most 100000 characters"
+#define EXACT_REFUSAL \
+    "--method exact renders only radii r with 1e-14 < r <= 4, where the double definition holds the view; " \
+    "--method perturbation renders deeper"
 #define MEMORY_REFUSAL(value)                                                                                    \
     "--memory-limit '" value "' is not a number of bytes from 1 to 2^50, with K, M or G after it for 2^10, 2^20 " \
     "or 2^30"
@@ -49,20 +54,14 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--center-x", "-0.743643887037151", "--center-y", "+0.5", "--radius", "4", "--iterations", "60000",
           "--figure", "2", "--palette", "14", "--repeat", "10000", "--output", "x.PNG"},
          nullptr, [](render_options& o) {
-             std::tie(o.view.center_x, o.view.center_y, o.view.radius, o.view.max_iterations, o.view.figure_index,
-                      o.view.palette_index, o.repeat) =
-                 std::tuple(-0.743643887037151, 0.5, 4.0, 60000, 2, 14, 10000);
-             std::tie(o.view.center_x_text, o.view.center_y_text, o.view.radius_text) =
-                 std::tuple("-0.743643887037151", "+0.5", "4");
-             std::tie(o.output, o.output_argument, o.png, o.last_frame) = std::tuple("x.PNG", 16, true, 0);
+             o.view = {-0.743643887037151, 0.5, 4.0, 60000, 2, 14, "-0.743643887037151", "+0.5", "4"};
+             std::tie(o.repeat, o.output, o.output_argument, o.png, o.last_frame) =
+                 std::tuple(10000, "x.PNG", 16, true, 0);
          }},
         {{"--output", "y.png", "--center-x", "4e-320", "--center-y", "-1e-400", "--output", "x.Bmp", "--radius",
           "1.0000000000000001e-14", "--iterations", "1", "--quiet"},
          nullptr, [](render_options& o) {
-             std::tie(o.view.center_x, o.view.center_y, o.view.radius, o.view.max_iterations) =
-                 std::tuple(4e-320, -0.0, 1.0000000000000001e-14, 1);
-             std::tie(o.view.center_x_text, o.view.center_y_text, o.view.radius_text) =
-                 std::tuple("4e-320", "-1e-400", "1.0000000000000001e-14");
+             o.view = {4e-320, -0.0, 1.0000000000000001e-14, 1, 0, 0, "4e-320", "-1e-400", "1.0000000000000001e-14"};
              std::tie(o.output, o.output_argument, o.quiet, o.last_frame) = std::tuple("x.Bmp", 8, true, 0);
          }},
         {{"--size", "16384x16", "--workers", "1024", "--output", "x.bmp", "--size", "16x16384", "--workers", "1"},
@@ -74,34 +73,30 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--zoom-from", "4", "--radius", "1e-13", "--frames", "1000000", "--frame-range", "3:999999", "--output",
           "f%%-%04d.png"},
          nullptr, [](render_options& o) {
-             std::tie(o.zoom_from, o.view.radius, o.frames, o.first_frame, o.last_frame) =
-                 std::tuple(4.0, 1e-13, 1000000, 3, 999999);
-             std::tie(o.zoom_from_text, o.view.radius_text) = std::tuple("4", "1e-13");
-             std::tie(o.output, o.output_argument, o.png) = std::tuple("f%%-%04d.png", 10, true);
-             o.pattern = {"f%-", 4, ".png"};
+             std::tie(o.zoom_from, o.zoom_from_text, o.view.radius, o.view.radius_text, o.frames) =
+                 std::tuple(4.0, "4", 1e-13, "1e-13", 1000000);
+             std::tie(o.first_frame, o.last_frame, o.output, o.output_argument, o.png, o.pattern) =
+                 std::tuple(3, 999999, "f%%-%04d.png", 10, true, frame_pattern{"f%-", 4, ".png"});
          }},
         {{"--zoom-from", "1", "--frames", "2", "--output", "-"},
          nullptr, [](render_options& o) {
-             std::tie(o.zoom_from, o.frames, o.last_frame, o.output_argument, o.raw) = std::tuple(1.0, 2, 1, 6, true);
-             o.zoom_from_text = "1";
+             std::tie(o.zoom_from, o.zoom_from_text, o.frames, o.last_frame, o.output_argument, o.raw) =
+                 std::tuple(1.0, "1", 2, 1, 6, true);
              o.output += '-';  // GCC 12 warns wrongly (-Wrestrict) on = "-"
          }},
         // A deep view: the texts kept whole, the doubles their nearest (the radius none).
-        {{"--center-x", "-1.74995768370609350360221450607069970727110579726252077930242837820286008082972804887218672784431700831100544507655659531379747541999999995", "--radius", "5e-534",
-          "--iterations", "2147483647", "--method", "perturbation", "--memory-limit", "512M", "--output", "d.png"},
+        {{"--center-x", deep_x, "--radius", "5e-534", "--iterations", "2147483647", "--method", "perturbation",
+          "--memory-limit", "512M", "--output", "d.png"},
          nullptr, [](render_options& o) {
-             std::tie(o.view.center_x, o.view.radius, o.view.max_iterations, o.method, o.memory_limit) =
-                 std::tuple(-1.7499576837060935, 0.0, 2147483647, render_method::perturbation, 512u << 20);
-             o.view.center_x_text = "-1.74995768370609350360221450607069970727110579726252077930242837820286008082972804887218672784431700831100544507655659531379747541999999995";
-             std::tie(o.view.radius_text, o.output, o.output_argument, o.png, o.last_frame) =
-                 std::tuple("5e-534", "d.png", 12, true, 0);
+             o.view = {-1.7499576837060935, 0.0, 0.0, 2147483647, 0, 0, deep_x, "", "5e-534"};
+             std::tie(o.method, o.memory_limit, o.output, o.output_argument, o.png, o.last_frame) =
+                 std::tuple(render_method::perturbation, 512u << 20, "d.png", 12, true, 0);
          }},
         {{"--samples", "16", "--zoom-from", "2", "--frames", "3", "--resume", "--output", "f%d.npy", "--samples", "1"},
          nullptr, [](render_options& o) {
-             std::tie(o.samples, o.resume, o.npy, o.zoom_from, o.frames, o.last_frame) =
-                 std::tuple(1, true, true, 2.0, 3, 2);
-             std::tie(o.zoom_from_text, o.output, o.output_argument, o.pattern) =
-                 std::tuple("2", "f%d.npy", 9, frame_pattern{"f", 0, ".npy"});
+             std::tie(o.samples, o.resume, o.npy, o.zoom_from, o.zoom_from_text, o.frames, o.last_frame, o.output) =
+                 std::tuple(1, true, true, 2.0, "2", 3, 2, "f%d.npy");
+             std::tie(o.output_argument, o.pattern) = std::tuple(9, frame_pattern{"f", 0, ".npy"});
          }},
         {{"--samples", "16", "--smooth", "--output", "s.png"},
          nullptr, [](render_options& o) {
@@ -120,12 +115,8 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--output", "a.bmp", "--radius", "0x1p-3"}, RADIUS_REFUSAL("0x1p-3")},
         {{"--output", "a.bmp", "--radius", "1e-5."}, RADIUS_REFUSAL("1e-5.")},
         {{"--output", "a.bmp", "--zoom-from", "nan"}, "--zoom-from 'nan' is not a decimal number r with 1e-100000 <= r <= 4 of at most 100000 characters"},
-        {{"--output", "a.bmp", "--method", "exact", "--radius", "1e-14"},
-         "--method exact renders only radii r with 1e-14 < r <= 4, where the double definition holds the view; "
-         "--method perturbation renders deeper"},
-        {{"--output", "a%d.bmp", "--method", "exact", "--frames", "3", "--zoom-from", "1e-20"},
-         "--method exact renders only radii r with 1e-14 < r <= 4, where the double definition holds the view; "
-         "--method perturbation renders deeper"},
+        {{"--output", "a.bmp", "--method", "exact", "--radius", "1e-14"}, EXACT_REFUSAL},
+        {{"--output", "a%d.bmp", "--method", "exact", "--frames", "3", "--zoom-from", "1e-20"}, EXACT_REFUSAL},
         {{"--output", "a.bmp", "--method", "fast"}, "--method 'fast' is not auto, exact or perturbation"},
         {{"--output", "a.bmp", "--memory-limit", "0"}, MEMORY_REFUSAL("0")},
         {{"--output", "a.bmp", "--memory-limit", "1T"}, MEMORY_REFUSAL("1T")},

@@ -16,14 +16,9 @@ TEST(ViewLimits, EachPartAcceptsItsOwnRange)
     const double inf = std::numeric_limits<double>::infinity();
     // radius, dialog, wheel
     const std::tuple<double, bool, bool> radii[] = {
-        {1e-14, false, true},
-        {std::nextafter(1e-14, 0.0), false, false},
-        {std::nextafter(1e-14, 1.0), true, true},
-        {4.0, true, true},
-        {std::nextafter(4.0, 5.0), false, false},
-        {0.0, false, false},
-        {-1.0, false, false},
-        {nan, false, false},
+        {1e-14, false, true}, {std::nextafter(1e-14, 0.0), false, false}, {std::nextafter(1e-14, 1.0), true, true},
+        {4.0, true, true},    {std::nextafter(4.0, 5.0), false, false},   {0.0, false, false},
+        {-1.0, false, false}, {nan, false, false},
     };
     for (const auto& [r, dialog, wheel] : radii) {
         EXPECT_EQ(dialog_accepts_radius(r), dialog) << r;

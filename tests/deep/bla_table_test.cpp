@@ -73,8 +73,7 @@ TEST_P(bla_tables, a_skip_agrees_with_its_plain_steps_anywhere_within_its_radius
                         add(plain, plain, c);
                     }
                     set(z, table.apply(skip, d, dc));
-                    mpfr_sub(z.re, z.re, plain.re, MPFR_RNDN);
-                    mpfr_sub(z.im, z.im, plain.im, MPFR_RNDN);
+                    subtract(z, z, plain);
                     const floatexp sizes = sqrt(norm(coefficient.a) * norm(d)) + sqrt(norm(coefficient.b) * norm(dc));
                     mpfr_div(z.re, modulus(z), exact(sizes), MPFR_RNDN);
                     EXPECT_LE(mpfr_get_d(z.re, MPFR_RNDN) / (static_cast<double>(skip.length) * 0x1p-53), 4.0)

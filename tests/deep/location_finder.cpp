@@ -4,18 +4,6 @@
 
 namespace {
 
-// a <- a * b for complex numbers.
-void multiply(mpfr_complex& a, const mpfr_complex& b, mpfr_complex& scratch)
-{
-    mpfr_mul(scratch.re, a.re, b.re, MPFR_RNDN);
-    mpfr_mul(scratch.im, a.im, b.im, MPFR_RNDN);
-    mpfr_sub(scratch.re, scratch.re, scratch.im, MPFR_RNDN);
-    mpfr_mul(scratch.im, a.re, b.im, MPFR_RNDN);
-    mpfr_fma(scratch.im, a.im, b.re, scratch.im, MPFR_RNDN);
-    mpfr_swap(a.re, scratch.re);
-    mpfr_swap(a.im, scratch.im);
-}
-
 // a <- a / b for complex numbers.
 void divide(mpfr_complex& a, const mpfr_complex& b, mpfr_complex& scratch, mpfr_number& modulus)
 {
@@ -31,33 +19,32 @@ void divide(mpfr_complex& a, const mpfr_complex& b, mpfr_complex& scratch, mpfr_
 }
 
 // power = z^(p-1).
-void power_below(int exponent, const mpfr_complex& z, mpfr_complex& power, mpfr_complex& scratch)
+void power_below(int exponent, const mpfr_complex& z, mpfr_complex& power)
 {
     mpfr_set(power.re, z.re, MPFR_RNDN);
     mpfr_set(power.im, z.im, MPFR_RNDN);
     for (int j = 2; j < exponent; ++j)
-        multiply(power, z, scratch);
+        multiply(power, power, z);
 }
 
 // z and dz/dc after `steps` steps from z = 0, dz = 0 at parameter c.
 void orbit_with_derivative(int exponent, const mpfr_complex& c, int steps, mpfr_complex& z, mpfr_complex& dz)
 {
     const mpfr_prec_t p = mpfr_get_prec(c.re);
-    mpfr_complex power(p), scratch(p);
+    mpfr_complex power(p);
     mpfr_set_ui(z.re, 0, MPFR_RNDN);
     mpfr_set_ui(z.im, 0, MPFR_RNDN);
     mpfr_set_ui(dz.re, 0, MPFR_RNDN);
     mpfr_set_ui(dz.im, 0, MPFR_RNDN);
     for (int k = 0; k < steps; ++k) {
         // dz <- p z^(p-1) dz + 1; z <- z^p + c
-        power_below(exponent, z, power, scratch);
-        multiply(dz, power, scratch);
+        power_below(exponent, z, power);
+        multiply(dz, dz, power);
         mpfr_mul_ui(dz.re, dz.re, static_cast<unsigned long>(exponent), MPFR_RNDN);
         mpfr_mul_ui(dz.im, dz.im, static_cast<unsigned long>(exponent), MPFR_RNDN);
         mpfr_add_ui(dz.re, dz.re, 1, MPFR_RNDN);
-        multiply(z, power, scratch);
-        mpfr_add(z.re, z.re, c.re, MPFR_RNDN);
-        mpfr_add(z.im, z.im, c.im, MPFR_RNDN);
+        multiply(z, z, power);
+        add(z, z, c);
     }
 }
 
@@ -72,16 +59,13 @@ std::optional<int> newton(int exponent, int a, int b, mpfr_complex& c)
         orbit_with_derivative(exponent, c, a, za, da);
         if (b >= 0) {
             orbit_with_derivative(exponent, c, b, zb, db);
-            mpfr_sub(za.re, za.re, zb.re, MPFR_RNDN);
-            mpfr_sub(za.im, za.im, zb.im, MPFR_RNDN);
-            mpfr_sub(da.re, da.re, db.re, MPFR_RNDN);
-            mpfr_sub(da.im, da.im, db.im, MPFR_RNDN);
+            subtract(za, za, zb);
+            subtract(da, da, db);
         }
         if (!mpfr_number_p(za.re) || !mpfr_number_p(za.im) || (mpfr_zero_p(da.re) && mpfr_zero_p(da.im)))
             return std::nullopt;
         divide(za, da, scratch, modulus);
-        mpfr_sub(c.re, c.re, za.re, MPFR_RNDN);
-        mpfr_sub(c.im, c.im, za.im, MPFR_RNDN);
+        subtract(c, c, za);
         mpfr_hypot(step, za.re, za.im, MPFR_RNDN);
         mpfr_hypot(size, c.re, c.im, MPFR_RNDN);
         mpfr_mul_2si(size, size, -(p - 8), MPFR_RNDN);
@@ -132,22 +116,19 @@ std::optional<found_point> walk_to_misiurewicz(int exponent, const found_point& 
     mpfr_set_ui(rho.re, 1, MPFR_RNDN);
     mpfr_set_ui(rho.im, 0, MPFR_RNDN);
     for (int k = 0; k < period; ++k) {
-        power_below(exponent, z, power, scratch);
-        multiply(rho, power, scratch);
+        power_below(exponent, z, power);
+        multiply(rho, rho, power);
         mpfr_mul_ui(rho.re, rho.re, static_cast<unsigned long>(exponent), MPFR_RNDN);
         mpfr_mul_ui(rho.im, rho.im, static_cast<unsigned long>(exponent), MPFR_RNDN);
-        multiply(power, z, scratch);
-        mpfr_add(z.re, power.re, m.re, MPFR_RNDN);
-        mpfr_add(z.im, power.im, m.im, MPFR_RNDN);
+        multiply(power, power, z);
+        add(z, power, m);
     }
     int total = 0;
     for (int s = 1; s <= steps; ++s) {
         // c <- m + (c - m) / rho, then Newton for the next period.
-        mpfr_sub(c.re, c.re, m.re, MPFR_RNDN);
-        mpfr_sub(c.im, c.im, m.im, MPFR_RNDN);
+        subtract(c, c, m);
         divide(c, rho, scratch, modulus);
-        mpfr_add(c.re, c.re, m.re, MPFR_RNDN);
-        mpfr_add(c.im, c.im, m.im, MPFR_RNDN);
+        add(c, c, m);
         const std::optional<int> used = newton(exponent, start_period + s * period, -1, c);
         if (!used)
             return std::nullopt;

@@ -84,3 +84,10 @@ inline void add(mpfr_complex& r, const mpfr_complex& a, const mpfr_complex& b)
     mpfr_add(r.re, a.re, b.re, MPFR_RNDN);
     mpfr_add(r.im, a.im, b.im, MPFR_RNDN);
 }
+
+// r <- a - b; r may be a or b.
+inline void subtract(mpfr_complex& r, const mpfr_complex& a, const mpfr_complex& b)
+{
+    mpfr_sub(r.re, a.re, b.re, MPFR_RNDN);
+    mpfr_sub(r.im, a.im, b.im, MPFR_RNDN);
+}

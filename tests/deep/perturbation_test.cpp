@@ -34,8 +34,7 @@ double step_error(int p, complex_pair<floatexp> z, complex_pair<floatexp> d, com
     add(value, value, y);
     mpfr_add(terms.re, terms.re, modulus(y), MPFR_RNDN);
     set(y, got);
-    mpfr_sub(y.re, y.re, value.re, MPFR_RNDN);
-    mpfr_sub(y.im, y.im, value.im, MPFR_RNDN);
+    subtract(y, y, value);
     mpfr_div(terms.re, modulus(y), terms.re, MPFR_RNDN);
     return mpfr_get_d(terms.re, MPFR_RNDN) / 0x1p-53;
 }

@@ -6,24 +6,18 @@
 #include "perturbation_vector.h"
 #include "render_paths.h"
 #include "test_locations.h"
+#include "../test_views.h"  // the path guard
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace {
 
 constexpr render_path vector_paths[] = {render_path::sse2, render_path::avx2, render_path::avx512};
-
-// Restores the renderer's path when a test ends.
-struct path_guard {
-    render_path saved = active_render_path();
-    ~path_guard() { force_render_path(saved); }
-};
 
 // A frame's counts, and the escaped pixels' points past the radius (zero
 // for the others).
@@ -68,16 +62,21 @@ frame_escapes vector_counts(render_path path, const reference_orbit& orbit, cons
     return e;
 }
 
+struct small_view {
+    const char *name, *re, *im, *radius;
+    int exponent;
+    std::int32_t width, height, limit;
+};
+
 // The frame on each vector path the processor has, with 1 and 3 workers,
 // directly and through render_deep, against the scalar loop.
-void expect_view(const char* re, const char* im, const char* radius_text, int exponent, std::int32_t width,
-                 std::int32_t height, std::int32_t limit, const std::string& label)
+void expect_view(const small_view& v)
 {
-    const floatexp radius = *parse_decimal(radius_text);
+    const floatexp radius = *parse_decimal(v.radius);
     const std::optional<reference_orbit> orbit = compute_reference_orbit(
-        {re, im, exponent, std::max(limit, 1), view_precision(radius, width, height)});
+        {v.re, v.im, v.exponent, std::max(v.limit, 1), view_precision(radius, v.width, v.height)});
     ASSERT_TRUE(orbit);
-    const deep_frame frame{radius, width, height, limit};
+    const deep_frame frame{radius, v.width, v.height, v.limit};
     ASSERT_EQ(frame_delta_type(radius), delta_type::double_precision);
     const frame_escapes expected = scalar_counts(*orbit, frame);
     path_guard guard;
@@ -94,10 +93,10 @@ void expect_view(const char* re, const char* im, const char* radius_text, int ex
                 ++runs;
                 const auto first = std::mismatch(counts.begin(), counts.end(), expected.counts.begin()).first -
                                    counts.begin();
-                EXPECT_TRUE(counts == expected.counts) << label << " on " << render_path_name(path) << ", " << workers
+                EXPECT_TRUE(counts == expected.counts) << v.name << " on " << render_path_name(path) << ", " << workers
                                                        << " workers; first different pixel x + width * row: " << first;
             }
-            EXPECT_TRUE(same_points(lanes, expected)) << label << " on " << render_path_name(path)
+            EXPECT_TRUE(same_points(lanes, expected)) << v.name << " on " << render_path_name(path)
                                                          << ": the escaped points";
         }
     }
@@ -107,22 +106,9 @@ void expect_view(const char* re, const char* im, const char* radius_text, int ex
 #endif
 }
 
-struct small_view {
-    const char* name;
-    const char* re;
-    const char* im;
-    const char* radius;
-    int exponent;
-    std::int32_t width, height, limit;
-};
-
 class vector_small_views : public testing::TestWithParam<small_view> {};
 
-TEST_P(vector_small_views, give_the_scalar_counts_on_every_path)
-{
-    const small_view& v = GetParam();
-    expect_view(v.re, v.im, v.radius, v.exponent, v.width, v.height, v.limit, v.name);
-}
+TEST_P(vector_small_views, give_the_scalar_counts_on_every_path) { expect_view(GetParam()); }
 
 // Views whose pixels escape early and late, reach the limit, rebase on
 // their own and at the end of an escaping reference; views with fewer
@@ -162,8 +148,8 @@ TEST_P(vector_locations, give_the_scalar_counts_on_every_path)
 {
     const std::optional<oracle_view> view = make_view(GetParam());
     ASSERT_TRUE(view) << "Newton's method did not converge";
-    expect_view(view->center_re.c_str(), view->center_im.c_str(), view->radius.c_str(), view->exponent, view->width,
-                view->height, view->limit, GetParam().name);
+    expect_view({GetParam().name, view->center_re.c_str(), view->center_im.c_str(), view->radius.c_str(), view->exponent,
+                 view->width, view->height, view->limit});
 }
 
 INSTANTIATE_TEST_SUITE_P(table, vector_locations, testing::ValuesIn(double_delta_locations()),

@@ -9,23 +9,16 @@ namespace {
 // multiplier 4 + 4i); one near the tip of the main antenna (|rho| 3.84); for
 // z^3 + c one at -0.3406 + 1.2712i (|rho| 5.20); for z^4 + c the tip of an
 // antenna at 0.6300 + 1.0911i (multiplier 8).
-constexpr const char* i_re = "0.01";
-constexpr const char* i_im = "1.01";
-constexpr const char* antenna_re = "-1.771257023356246";
-constexpr const char* antenna_im = "0.066161509079845";
-constexpr const char* cubic_re = "-0.3406";
-constexpr const char* cubic_im = "1.2712";
-constexpr const char* quartic_re = "0.62996";
-constexpr const char* quartic_im = "1.0911";
+constexpr const char *i_re = "0.01", *i_im = "1.01";
+constexpr const char *antenna_re = "-1.771257023356246", *antenna_im = "0.066161509079845";
+constexpr const char *cubic_re = "-0.3406", *cubic_im = "1.2712";
+constexpr const char *quartic_re = "0.62996", *quartic_im = "1.0911";
 
 // The nuclei the walks start from: period 7 near i, period 5 near the
 // cubic and the quartic points.
-constexpr const char* i7_re = "-0.007";
-constexpr const char* i7_im = "1.0036";
-constexpr const char* cubic5_re = "-0.3388704021139785";
-constexpr const char* cubic5_im = "1.2733515560165134";
-constexpr const char* quartic5_re = "0.6297238063734876";
-constexpr const char* quartic5_im = "1.0907136273745466";
+constexpr const char *i7_re = "-0.007", *i7_im = "1.0036";
+constexpr const char *cubic5_re = "-0.3388704021139785", *cubic5_im = "1.2733515560165134";
+constexpr const char *quartic5_re = "0.6297238063734876", *quartic5_im = "1.0907136273745466";
 
 using enum centre_recipe;
 

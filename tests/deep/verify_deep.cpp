@@ -16,19 +16,19 @@ int main()
     for (const test_location& location : deep_test_locations()) {
         const location_check check = check_location(location);
         const std::string size = std::to_string(location.width) + "x" + std::to_string(location.height);
-        std::printf("%-38s r %-9s z^%d  %-5s  ", location.name, location.radius, location.exponent, size.c_str());
+        const auto head = [&] {
+            std::printf("%-38s r %-9s z^%d  %-5s  ", location.name, location.radius, location.exponent, size.c_str());
+        };
+        head();
         if (!check.problem.empty()) {
             std::printf("FAILED: %s\n", check.problem.c_str());
             ++failed;
             std::fflush(stdout);
             continue;
         }
-        bool first = true;
         for (const location_mode& mode : check.modes) {
-            if (!first)
-                std::printf("%-38s r %-9s z^%d  %-5s  ", location.name, location.radius, location.exponent,
-                            size.c_str());
-            first = false;
+            if (&mode != &check.modes.front())
+                head();
             const oracle_agreement& a = mode.agreement;
             const double share = a.decidable > 0 ? 100.0 * static_cast<double>(a.agreeing) / a.decidable : 0.0;
             std::printf("table %-3s  %-8s  %5lld decidable  %5lld agree  %7.3f %%  %s\n", mode.use_table ? "on" : "off",

@@ -32,10 +32,7 @@ TEST(Dialog, OpensOverTheClientAreaShowingTheCurrentView)
 }
 
 struct apply_case {
-    const wchar_t* x;
-    const wchar_t* y;
-    const wchar_t* r;
-    const wchar_t* c;
+    const wchar_t *x, *y, *r, *c;
     bool applied;
     double center_x = 0, center_y = 0, radius = 0;
     int iterations = 0;
@@ -111,12 +108,9 @@ TEST(Dialog, EndsAsEachControlSays)
         dialog_answer answer = change;
         answer.end = end;
         const modal_log log = use_dialog(hwnd, answer);
-        EXPECT_EQ(log.dialogs, 1);
-        EXPECT_EQ(log.stayed_open_after_escape, end == dialog_end::escape_key);
-        EXPECT_EQ(window.fractal.center_x, 0.0);
-        EXPECT_EQ(window.fractal.palette_index, 0);
-        EXPECT_TRUE(log.reports.empty());
-        EXPECT_FALSE(log.timed_out);
+        EXPECT_EQ(std::tuple(log.dialogs, log.stayed_open_after_escape, log.reports.size(), log.timed_out),
+                  std::tuple(1, end == dialog_end::escape_key, 0u, false));
+        EXPECT_EQ(std::tuple(window.fractal.center_x, window.fractal.palette_index), std::tuple(0.0, 0));
     }
 
     // Only another palette: the geometry is the same, the image is recomputed.

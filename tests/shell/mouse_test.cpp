@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -34,10 +35,8 @@ TEST(Mouse, DragMovesTheCentreByTheSignedDistanceAndRendersIt)
             move(window.handle(), (c.x0 + c.x1) / 2, (c.y0 + c.y1) / 2);
             release(window.handle(), c.x1, c.y1);
         });
-        EXPECT_EQ(window.fractal.center_x, c.center_x);
-        EXPECT_EQ(window.fractal.center_y, c.center_y);
-        EXPECT_EQ(window.fractal.radius, 2.0);
-        EXPECT_EQ(log.reports.size(), 1u);
+        EXPECT_EQ(std::tuple(window.fractal.center_x, window.fractal.center_y, window.fractal.radius, log.reports.size()),
+                  std::tuple(c.center_x, c.center_y, 2.0, 1u));
         EXPECT_FALSE(window.fractal.dragging);
         EXPECT_EQ(GetCapture(), nullptr);
         EXPECT_TRUE(bitmap_of(window.fractal) == render_view(view_of(window.fractal)));

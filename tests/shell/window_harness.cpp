@@ -13,6 +13,7 @@
 namespace {
 void watch_unattended(bool on);
 int unattended_modals();
+LPARAM point(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
 }  // namespace
 
 test_window::test_window()
@@ -91,12 +92,6 @@ std::uint32_t pixel_at(const image& pixels, int x, int y)
     const std::uint8_t* p = pixels.data() + 3 * (static_cast<std::size_t>(IMAGE_HEIGHT - 1 - y) * IMAGE_WIDTH + x);
     return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
 }
-
-namespace {
-
-LPARAM point(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
-
-}  // namespace
 
 void press(HWND window, int x, int y) { SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point(x, y)); }
 void move(HWND window, int x, int y) { SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, point(x, y)); }
@@ -282,9 +277,7 @@ unsigned gdi_objects()
         return counted;
     // The handle table the PEB points to: 65536 entries of 24 bytes, the
     // object type at byte 14, the owning process id at byte 8.
-    constexpr std::size_t peb_gdi_table = 0xF8;
-    constexpr std::size_t entry_size = 24;
-    constexpr std::size_t entries = 0x10000;
+    constexpr std::size_t peb_gdi_table = 0xF8, entry_size = 24, entries = 0x10000;
     const auto* peb = reinterpret_cast<const std::uint8_t*>(NtCurrentTeb()->ProcessEnvironmentBlock);
     const std::uint8_t* table = nullptr;
     std::memcpy(&table, peb + peb_gdi_table, sizeof table);
