@@ -143,7 +143,7 @@ still_run still_runs[STILL_VIEWS];
 
 deep_frame frame_of(const deep_bench_view& view, std::int32_t width, std::int32_t height)
 {
-    return {*parse_decimal(view.radius), width, height, view.limit};
+    return {equal_scales_grid(width, height), *parse_decimal(view.radius), view.limit};
 }
 
 reference_orbit orbit_of(const deep_bench_view& view)
@@ -197,7 +197,7 @@ void table_build_time(benchmark::State& state, std::size_t v)
 double render_seconds(const still_run& run, const deep_frame& frame, const bla_table* table,
                       std::vector<std::int32_t>& counts)
 {
-    counts.assign(static_cast<std::size_t>(frame.width) * frame.height, -1);
+    counts.assign(static_cast<std::size_t>(frame.grid.width) * frame.grid.height, -1);
     const auto t0 = std::chrono::steady_clock::now();
     render_deep(*run.orbit, frame, table, frame_delta_type(frame.radius), all_workers(), counts.data());
     return seconds_since(t0);

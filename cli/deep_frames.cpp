@@ -40,10 +40,10 @@ std::uint64_t perturbation_frames::bytes_needed() const
 void perturbation_frames::render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress,
                                  complex_pair<double>* points)
 {
-    render_band(radius, 0, height_, workers, counts, progress, points);
+    render_band(radius, equal_scales_grid(width_, height_), workers, counts, progress, points);
 }
 
-void perturbation_frames::render_band(floatexp radius, std::int32_t first_row, std::int32_t rows, int workers,
+void perturbation_frames::render_band(floatexp radius, const image_grid& band, int workers,
                                       std::int32_t* counts, const orbit_progress& progress,
                                       complex_pair<double>* points)
 {
@@ -52,7 +52,7 @@ void perturbation_frames::render_band(floatexp radius, std::int32_t first_row, s
         if (use_table_)
             coefficients_ = build_bla_coefficients(*orbit_);
     }
-    const deep_frame frame{radius, width_, rows, options_.view.max_iterations, first_row, height_};
+    const deep_frame frame{band, radius, options_.view.max_iterations};
     const delta_type type = frame_delta_type(radius);
     if (!coefficients_) {
         render_deep(*orbit_, frame, nullptr, type, workers, counts, points);

@@ -30,9 +30,10 @@ public:
     void render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress,
                 complex_pair<double>* points = nullptr);
 
-    // The same for the rows first_row .. first_row + rows - 1 of the frame
-    // only, counts[x + width * (i - first_row)]: the whole frame's counts.
-    void render_band(floatexp radius, std::int32_t first_row, std::int32_t rows, int workers, std::int32_t* counts,
+    // The same for a band of the frame's rows only (band_of the frame's
+    // equal-scales grid), counts[x + width * (i - first_row)]: the whole
+    // frame's counts.
+    void render_band(floatexp radius, const image_grid& band, int workers, std::int32_t* counts,
                      const orbit_progress& progress, complex_pair<double>* points = nullptr);
 
 private:

@@ -9,6 +9,7 @@
 #include "image_definition.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 struct frame_job {
@@ -25,12 +26,12 @@ struct frame_job {
 // with options.smooth its smooth values in values.
 void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts, std::vector<double>& values);
 
-// The colours of the frame into fractal's pixels (its view already set),
-// smooth with options.smooth.
+// The colours of the frame into pixels (3 bytes each, width x height of
+// the options), smooth with options.smooth.
 // With --samples N each pixel is the mean in linear light of its N x N block
 // of the view rendered N times larger, which is rendered a band of rows at a
 // time so that memory stays near the image's own size.
-void render_frame_colours(const frame_job& job, const CFractal& fractal);
+void render_frame_colours(const frame_job& job, std::span<std::uint8_t> pixels);
 
 // The output rows of one band of an image `height` rows tall, supersampled
 // N times: its samples take about the image's own memory (fewer, larger

@@ -15,7 +15,7 @@
 #include "version.h"
 
 #include "render_paths.h"
-#include "renderer.h"
+#include "worker_fanout.h"
 #include "view_limits.h"
 
 #include <algorithm>
@@ -233,10 +233,6 @@ int render(const render_options& options, const std::filesystem::path& single_pa
     std::vector<std::uint8_t> pixels(options.npy ? 0 : static_cast<std::size_t>(options.width) * options.height * 3);
     std::vector<std::int32_t> counts;
     std::vector<double> values;  // smooth values for a .npy file
-    CFractal fractal;  // the pixels and size; each frame puts its view in
-    fractal.pixels = pixels.data();
-    fractal.width = options.width;
-    fractal.height = options.height;
     const int workers = options.workers > 0 ? options.workers : default_workers();
     const auto file_of = [&](std::int32_t k) {
         const std::string name = movie && !options.raw ? frame_name(options.pattern, k) : options.output;
@@ -274,14 +270,13 @@ int render(const render_options& options, const std::filesystem::path& single_pa
         staged_file output(path);
         if (!options.raw && !output.open())
             return refuse_output(name);
-        set_view(fractal, frame.view);
         const frame_job job{options, frame, radius, perturbation, deep, workers, orbit_done};
         for (int r = 0; r < options.repeat; ++r) {
             const auto t0 = std::chrono::steady_clock::now();
             if (options.npy)
                 render_frame_counts(job, counts, values);
             else
-                render_frame_colours(job, fractal);
+                render_frame_colours(job, pixels);
             if (perturbation)
                 progress.orbit_progress(0, 0);
             const auto elapsed =
@@ -290,7 +285,7 @@ int render(const render_options& options, const std::filesystem::path& single_pa
             std::fflush(report);
         }
         if (options.raw) {
-            if (!write_raw(stdout, fractal.pixels, fractal.width, fractal.height)) {
+            if (!write_raw(stdout, pixels.data(), options.width, options.height)) {
                 std::fputs("quellarin-render: standard output cannot be written\n", stderr);
                 return 2;
             }
@@ -298,9 +293,9 @@ int render(const render_options& options, const std::filesystem::path& single_pa
             const std::vector<std::uint8_t> bytes =
                 options.npy ? (options.smooth ? encode_npy_values(values.data(), options.width, options.height)
                                               : encode_npy_counts(counts.data(), options.width, options.height))
-                : options.png ? with_view_text(encode_png(fractal.pixels, fractal.width, fractal.height),
+                : options.png ? with_view_text(encode_png(pixels.data(), options.width, options.height),
                                                format_view_text(frame, perturbation, QUELLARIN_VERSION_TEXT))
-                              : encode_bmp(fractal.pixels, fractal.width, fractal.height);
+                              : encode_bmp(pixels.data(), options.width, options.height);
             if (!output.commit(bytes))
                 return refuse_output(name);
         }

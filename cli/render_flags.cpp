@@ -1,6 +1,7 @@
 #include "render_flags.h"
 
 #include "image_definition.h"
+#include "worker_fanout.h"
 #include "reference_orbit.h"
 #include "shortest_text.h"
 #include "text_numbers.h"

@@ -1,7 +1,7 @@
 // The command line of quellarin-render.
 #pragma once
 
-#include "fractal.h"
+#include "view.h"
 #include "movie_frames.h"
 
 #include <cstdint>

@@ -3,12 +3,11 @@
 #include "perturbation.h"
 #include "perturbation_vector.h"
 
+#include "worker_fanout.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
-#include <system_error>
-#include <thread>
-#include <vector>
 
 delta_type frame_delta_type(floatexp radius)
 {
@@ -19,26 +18,26 @@ delta_type frame_delta_type(floatexp radius)
 floatexp frame_max_dc(const deep_frame& frame)
 {
     // The farthest pixel is at most W r / S and H r / S away on each axis.
-    const floatexp w = to_floatexp(static_cast<double>(frame.width));
-    const floatexp h = to_floatexp(static_cast<double>(frame.full_height()));
-    const floatexp side = to_floatexp(static_cast<double>(std::min(frame.width, frame.full_height())));
+    assert(frame.grid.column_scale == frame.grid.row_scale);
+    const floatexp w = to_floatexp(static_cast<double>(frame.grid.width));
+    const floatexp h = to_floatexp(static_cast<double>(frame.grid.full_height()));
+    const floatexp side = to_floatexp(static_cast<double>(frame.grid.column_scale));
     return sqrt(w * w + h * h) * frame.radius / side;
 }
 
 complex_pair<double> pixel_delta(const deep_frame& frame, std::int32_t x, std::int32_t i, double)
 {
     const double r = to_double(frame.radius);
-    const std::int32_t s = std::min(frame.width, frame.full_height());
-    return {(static_cast<double>(2 * x - frame.width) * r) / s,
-            (static_cast<double>(2 * (i + frame.first_row) - frame.full_height()) * r) / s};
+    const image_grid& g = frame.grid;
+    return {(static_cast<double>(column_offset(g, x)) * r) / g.column_scale,
+            (static_cast<double>(row_offset(g, i)) * r) / g.row_scale};
 }
 
 complex_pair<floatexp> pixel_delta(const deep_frame& frame, std::int32_t x, std::int32_t i, floatexp)
 {
-    const std::int32_t s = std::min(frame.width, frame.full_height());
-    return {div_small(to_floatexp(static_cast<double>(2 * x - frame.width)) * frame.radius, s),
-            div_small(to_floatexp(static_cast<double>(2 * (i + frame.first_row) - frame.full_height())) * frame.radius,
-                      s)};
+    const image_grid& g = frame.grid;
+    return {div_small(to_floatexp(static_cast<double>(column_offset(g, x))) * frame.radius, g.column_scale),
+            div_small(to_floatexp(static_cast<double>(row_offset(g, i))) * frame.radius, g.row_scale)};
 }
 
 namespace {
@@ -48,12 +47,13 @@ template <class T>
 void render_columns(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, int workers, int k,
                     std::int32_t* counts, complex_pair<double>* points)
 {
-    for (std::int32_t i = 0; i < frame.height; ++i) {
-        for (std::int32_t x = k; x < frame.width; x += workers) {
-            const complex_pair<T> dc = pixel_delta(frame, x, i, T{});
-            const std::size_t at = static_cast<std::size_t>(x) + static_cast<std::size_t>(frame.width) * i;
-            counts[at] = perturbed_escape_time(orbit, table, dc, frame.limit, points ? points + at : nullptr);
-        }
+    worker_pixels pixels(frame.grid, workers, k);
+    std::int32_t x;
+    std::int32_t i;
+    while (pixels.next(x, i)) {
+        const complex_pair<T> dc = pixel_delta(frame, x, i, T{});
+        const std::size_t at = pixel_index(frame.grid, x, i);
+        counts[at] = perturbed_escape_time(orbit, table, dc, frame.limit, points ? points + at : nullptr);
     }
 }
 
@@ -62,8 +62,8 @@ void render_columns(const reference_orbit& orbit, const deep_frame& frame, const
 void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, delta_type type,
                  int workers, std::int32_t* counts, complex_pair<double>* points)
 {
-    assert(workers >= 1 && workers <= max_deep_workers);
-    assert(frame.width > 0 && frame.height > 0 && frame.limit >= 0);
+    assert(workers >= 1 && workers <= MAX_WORKERS);
+    assert(frame.grid.width > 0 && frame.grid.height > 0 && frame.limit >= 0);
     assert(table == nullptr || table->type() == type);
     // Plain steps in double deltas take the vector units the exact renderer
     // takes, with the same counts; the table's skips and floatexp deltas
@@ -80,24 +80,7 @@ void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bl
         else
             render_columns<floatexp>(orbit, frame, table, workers, k, counts, points);
     };
-    std::vector<std::thread> threads(static_cast<std::size_t>(workers - 1));
-    std::vector<bool> started(threads.size(), false);
-    for (std::size_t k = 0; k < threads.size(); ++k) {
-        // std::thread reports a refused thread only by throwing; the calling
-        // thread then renders those columns itself.
-        try {
-            threads[k] = std::thread(columns, static_cast<int>(k) + 1);
-            started[k] = true;
-        } catch (const std::system_error&) {
-        }
-    }
-    columns(0);
-    for (std::size_t k = 0; k < threads.size(); ++k) {
-        if (started[k])
-            threads[k].join();
-        else
-            columns(static_cast<int>(k) + 1);
-    }
+    fan_out(workers, columns);
 }
 
 bool render_deep_view(const deep_view& view, bool use_table, int workers, std::int32_t* counts)
@@ -105,7 +88,7 @@ bool render_deep_view(const deep_view& view, bool use_table, int workers, std::i
     const std::optional<floatexp> radius = parse_decimal(view.radius);
     if (!radius || !(radius->m > 0.0))
         return false;
-    const deep_frame frame{*radius, view.width, view.height, view.limit};
+    const deep_frame frame{equal_scales_grid(view.width, view.height), *radius, view.limit};
     const orbit_request request{view.center_re, view.center_im, view.exponent, std::max(view.limit, 1),
                                 view_precision(*radius, view.width, view.height)};
     const std::optional<reference_orbit> orbit = compute_reference_orbit(request);

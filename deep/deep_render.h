@@ -3,7 +3,7 @@
 //
 // Pixel (x, i), memory row i from the bottom, samples
 // c = centre + (((2x - W) r) / S, ((2i - H) r) / S) with S = min(W, H): the
-// renderer's mapping, with the centre at the reference's full precision and
+// grid's mapping (image_grid.h), with the centre at the reference's full precision and
 // the radius r below the double range if need be. A zoom movie into one
 // centre keeps one reference_orbit and one bla_coefficients for all its
 // frames and builds only each frame's bla_table.
@@ -14,20 +14,17 @@
 #include "floatexp.h"
 #include "reference_orbit.h"
 
+#include "image_grid.h"
+
 #include <cstdint>
 #include <string_view>
 
-// A frame, or a band of one: memory rows first_row .. first_row + height - 1
-// of a frame whole_height tall, each sampled where that frame samples it.
+// A frame, or a band of one, on a grid of equal scales; its radius may lie
+// below the double range.
 struct deep_frame {
+    image_grid grid;
     floatexp radius;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
     std::int32_t limit = 0;
-    std::int32_t first_row = 0;
-    std::int32_t whole_height = 0;  // 0: the frame is whole
-
-    std::int32_t full_height() const { return whole_height != 0 ? whole_height : height; }
 };
 
 // Below this radius the pixels' deltas would come near the end of the
@@ -44,9 +41,6 @@ floatexp frame_max_dc(const deep_frame& frame);
 // The offset of pixel (x, i) from the centre, in the mapping's order of operations.
 complex_pair<double> pixel_delta(const deep_frame& frame, std::int32_t x, std::int32_t i, double);
 complex_pair<floatexp> pixel_delta(const deep_frame& frame, std::int32_t x, std::int32_t i, floatexp);
-
-// The most workers a render may have.
-inline constexpr int max_deep_workers = 1024;
 
 // Writes the count of pixel (x, i) to counts[x + W i], in deltas of the
 // given type, with the table's skips unless table is null (a table must be

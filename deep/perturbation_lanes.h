@@ -108,39 +108,6 @@ LANES_INLINE inline typename L::flags lane_modulus_less(lane_complex<L> w, typen
     return result;
 }
 
-// The pixels of worker k: every row from the bottom, and in each the
-// columns k, k + workers, ...: the order of the scalar workers.
-class deep_pixel_stream {
-public:
-    deep_pixel_stream(const deep_frame& frame, int workers, int k)
-        : width_(frame.width), height_(frame.height), workers_(workers), first_x_(k), x_(k),
-          row_(frame.width > k ? 0 : frame.height)
-    {
-    }
-
-    bool next(std::int32_t& x, std::int32_t& i)
-    {
-        if (row_ >= height_)
-            return false;
-        x = x_;
-        i = row_;
-        x_ += workers_;
-        if (x_ >= width_) {
-            x_ = first_x_;
-            ++row_;
-        }
-        return true;
-    }
-
-private:
-    std::int32_t width_;
-    std::int32_t height_;
-    std::int32_t workers_;
-    std::int32_t first_x_;
-    std::int32_t x_;
-    std::int32_t row_;
-};
-
 inline constexpr std::size_t DEEP_LANE_ALIGNMENT = 64;
 
 // The pixels of one worker, one entry per lane. m and n are held as doubles
@@ -182,7 +149,7 @@ LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
     deep_lane_group<N>& g =
         *new (std::align(DEEP_LANE_ALIGNMENT, sizeof(deep_lane_group<N>), place, room)) deep_lane_group<N>;
 
-    deep_pixel_stream pixels(frame, job.workers, k);
+    worker_pixels pixels(frame.grid, job.workers, k);
     int active = 0;
     // Puts the next pixel into lane l at the loop's start (m = 1, d = dc,
     // n = 0), or makes the lane idle.
@@ -244,7 +211,7 @@ LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
             for (unsigned e = done; e != 0; e &= e - 1) {
                 const int l = o + __builtin_ctz(e);
                 const std::size_t at =
-                    static_cast<std::size_t>(g.x[l]) + static_cast<std::size_t>(frame.width) * g.i[l];
+                    pixel_index(frame.grid, g.x[l], g.i[l]);
                 job.counts[at] = static_cast<std::int32_t>(g.rn[l]);
                 if (job.points)
                     job.points[at] = {g.wr[l], g.wi[l]};

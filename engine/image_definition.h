@@ -4,73 +4,55 @@
 // on nothing above it.
 #pragma once
 
-#include "fractal.h"
+#include "image_grid.h"
 #include "palettes.h"
 #include "smooth_colour.h"
 #include "smooth_value.h"
+#include "view.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <span>
 
-// How an image maps onto the plane and is shared among workers: column x
-// samples re = ((2x - W) r) / column_scale + center_x, memory row i samples
-// im = ((2i - H) r) / row_scale + center_y, and worker k owns the columns
-// k, k + workers, k + 2 workers, ... Every worker count gives the same bytes
-// for the same scales. An image may be a band of a taller one: its memory
-// rows are that image's rows first_row, first_row + 1, ..., each sampled
-// where the taller image samples it.
-struct render_layout {
-    std::int32_t column_scale;
-    std::int32_t row_scale;
-    int workers;
-    std::int32_t first_row = 0;
-    std::int32_t whole_height = 0;  // the taller image's height; 0: the image is whole
+// One image to compute by the double definition: where its pixels lie, the
+// view, the pixels' colours (3 bytes each, memory row by memory row; empty
+// for a render of counts or values), and the workers that share its
+// columns: worker k owns the columns k, k + workers, k + 2 workers, ...
+// Every worker count gives the same bytes for the same grid.
+struct exact_job {
+    image_grid grid;
+    view_parameters view;
+    std::span<std::uint8_t> pixels;
+    int workers = 1;
 };
 
 // The viewer's eight workers.
 inline constexpr int WORKER_COUNT = 8;
 
-// The most workers a layout may ask for; their handles live on the stack.
-inline constexpr int MAX_WORKERS = 1024;
-
-// The viewer's layout: each side divided by its own length, eight workers.
-inline render_layout viewer_layout(const CFractal& fractal)
-{
-    return {fractal.width, fractal.height, WORKER_COUNT};
-}
-
 // Real part sampled by column x: the lower-left corner of the pixel's cell.
-// The integer 2x - W is formed first, then converted; the order of the
-// operations is part of the definition of the image.
-inline double column_re(const CFractal& fractal, const render_layout& layout, std::int32_t x)
+inline double column_re(const exact_job& job, std::int32_t x)
 {
-    return (static_cast<double>(2 * x - fractal.width) * fractal.radius) / layout.column_scale + fractal.center_x;
+    return (static_cast<double>(column_offset(job.grid, x)) * job.view.radius) / job.grid.column_scale +
+           job.view.center_x;
 }
 
 // Imaginary part sampled by memory row i; row 0 is the bottom of the screen.
-inline double row_im(const CFractal& fractal, const render_layout& layout, std::int32_t i)
+inline double row_im(const exact_job& job, std::int32_t i)
 {
-    const std::int32_t height = layout.whole_height != 0 ? layout.whole_height : fractal.height;
-    return (static_cast<double>(2 * (i + layout.first_row) - height) * fractal.radius) / layout.row_scale +
-           fractal.center_y;
-}
-
-// Index of pixel (x, i) in a buffer of one entry per pixel, memory row by memory row.
-inline std::size_t pixel_index(const CFractal& fractal, std::int32_t x, std::int32_t i)
-{
-    return static_cast<std::size_t>(x) + static_cast<std::size_t>(fractal.width) * static_cast<std::size_t>(i);
+    return (static_cast<double>(row_offset(job.grid, i)) * job.view.radius) / job.grid.row_scale + job.view.center_y;
 }
 
 // Writes the colour of escape count n to the pixel at column x of memory row i:
 // black for a point that did not escape, else palette entry n mod length.
-inline void put_pixel(const CFractal& fractal, std::int32_t x, std::int32_t i, std::int32_t n)
+inline void put_pixel(const exact_job& job, std::int32_t x, std::int32_t i, std::int32_t n)
 {
-    std::uint8_t* pixel = fractal.pixels + 3 * pixel_index(fractal, x, i);
-    if (n < fractal.max_iterations) {
-        const std::uint32_t j = static_cast<std::uint32_t>(n) % palette_lengths[fractal.palette_index];
-        std::memcpy(pixel, palette_colors[fractal.palette_index][j], 3);
+    std::uint8_t* pixel = job.pixels.data() + 3 * pixel_index(job.grid, x, i);
+    const std::int32_t palette = job.view.palette_index;
+    if (n < job.view.max_iterations) {
+        const std::uint32_t j = static_cast<std::uint32_t>(n) % palette_lengths[palette];
+        std::memcpy(pixel, palette_colors[palette][j], 3);
     } else {
         std::memset(pixel, 0, 3);
     }
@@ -78,15 +60,15 @@ inline void put_pixel(const CFractal& fractal, std::int32_t x, std::int32_t i, s
 
 // Where a render path sends each finished pixel: its colour into the image.
 struct colour_sink {
-    const CFractal& fractal;
-    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { put_pixel(fractal, x, i, n); }
+    const exact_job& job;
+    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { put_pixel(job, x, i, n); }
 };
 
 // Or its escape count into counts[x + width * i].
 struct count_sink {
-    const CFractal& fractal;
+    const exact_job& job;
     std::int32_t* counts;
-    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { counts[pixel_index(fractal, x, i)] = n; }
+    void operator()(std::int32_t x, std::int32_t i, std::int32_t n) const { counts[pixel_index(job.grid, x, i)] = n; }
 };
 
 // Or its smooth value (smooth_value.h) into values[x + width * i], NaN for a
@@ -97,18 +79,18 @@ struct count_sink {
 // path that runs the worker (smooth_store_for). finish(sink) does the last
 // batch. A worker owns the batch.
 struct smooth_sink {
-    const CFractal& fractal;
+    const exact_job& job;
     double* values;
     smooth_batch& batch;
     void (*store_batch)(const smooth_sink& sink);
 
     void operator()(std::int32_t x, std::int32_t i, std::int32_t n, double zr, double zi, double cr, double ci) const
     {
-        if (n >= fractal.max_iterations) {
+        if (n >= job.view.max_iterations) {
             if (values != nullptr)
-                values[pixel_index(fractal, x, i)] = std::numeric_limits<double>::quiet_NaN();
+                values[pixel_index(job.grid, x, i)] = std::numeric_limits<double>::quiet_NaN();
             else
-                std::memset(fractal.pixels + 3 * pixel_index(fractal, x, i), 0, 3);
+                std::memset(job.pixels.data() + 3 * pixel_index(job.grid, x, i), 0, 3);
             return;
         }
         batch.add(x, i, n, zr, zi, cr, ci);
@@ -134,9 +116,9 @@ template <int P, bool Colours>
     double nu[SMOOTH_LANES];
     smooth_values<P>(batch, nu);
     for (int l = 0; l < batch.size; ++l) {
-        const std::size_t at = pixel_index(sink.fractal, batch.x[l], batch.i[l]);
+        const std::size_t at = pixel_index(sink.job.grid, batch.x[l], batch.i[l]);
         if constexpr (Colours)
-            smooth_pixel(sink.fractal, nu[l], srgb_light(), sink.fractal.pixels + 3 * at);
+            smooth_pixel(sink.job.view.palette_index, nu[l], srgb_light(), sink.job.pixels.data() + 3 * at);
         else
             sink.values[at] = nu[l];
     }

@@ -1,5 +1,5 @@
 // Entry points of the render paths, one file each. Each computes the columns
-// x = k, k + workers, ... of every row of the layout and hands every pixel's
+// x = k, k + workers, ... of every row of the job and hands every pixel's
 // escape count to a sink: its colour into the image, the count itself, or
 // its smooth value.
 // Call a vector one only when the processor has its instruction set.
@@ -10,18 +10,18 @@
 #include <cstdint>
 
 // The definition itself, one pixel at a time (path_scalar.cpp).
-void render_columns_scalar(const CFractal& fractal, const render_layout& layout, int k);
-void count_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-void smooth_columns_scalar(const CFractal& fractal, const render_layout& layout, int k, double* values);
+void render_columns_scalar(const exact_job& job, int k);
+void count_columns_scalar(const exact_job& job, int k, std::int32_t* counts);
+void smooth_columns_scalar(const exact_job& job, int k, double* values);
 
 #if defined(__x86_64__)
-void render_columns_sse2(const CFractal& fractal, const render_layout& layout, int k);
-void count_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-void smooth_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, double* values);
-void render_columns_avx2(const CFractal& fractal, const render_layout& layout, int k);
-void count_columns_avx2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-void smooth_columns_avx2(const CFractal& fractal, const render_layout& layout, int k, double* values);
-void render_columns_avx512(const CFractal& fractal, const render_layout& layout, int k);
-void count_columns_avx512(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-void smooth_columns_avx512(const CFractal& fractal, const render_layout& layout, int k, double* values);
+void render_columns_sse2(const exact_job& job, int k);
+void count_columns_sse2(const exact_job& job, int k, std::int32_t* counts);
+void smooth_columns_sse2(const exact_job& job, int k, double* values);
+void render_columns_avx2(const exact_job& job, int k);
+void count_columns_avx2(const exact_job& job, int k, std::int32_t* counts);
+void smooth_columns_avx2(const exact_job& job, int k, double* values);
+void render_columns_avx512(const exact_job& job, int k);
+void count_columns_avx512(const exact_job& job, int k, std::int32_t* counts);
+void smooth_columns_avx512(const exact_job& job, int k, double* values);
 #endif

@@ -70,24 +70,24 @@ struct sse2_lanes {
 
 }  // namespace
 
-void render_columns_sse2(const CFractal& fractal, const render_layout& layout, int k)
+void render_columns_sse2(const exact_job& job, int k)
 {
-    const colour_sink sink{fractal};
-    run_worker_for_figure<sse2_lanes>(fractal, layout, k, sink);
+    const colour_sink sink{job};
+    run_worker_for_figure<sse2_lanes>(job, k, sink);
 }
 
-void count_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
+void count_columns_sse2(const exact_job& job, int k, std::int32_t* counts)
 {
-    const count_sink sink{fractal, counts};
-    run_worker_for_figure<sse2_lanes>(fractal, layout, k, sink);
+    const count_sink sink{job, counts};
+    run_worker_for_figure<sse2_lanes>(job, k, sink);
 }
 
-void smooth_columns_sse2(const CFractal& fractal, const render_layout& layout, int k, double* values)
+void smooth_columns_sse2(const exact_job& job, int k, double* values)
 {
     smooth_batch batch;
-    const smooth_sink sink{fractal, values, batch,
-                           smooth_store<store_on_path>(fractal.figure_index, values == nullptr)};
-    run_worker_for_figure<sse2_lanes>(fractal, layout, k, sink);
+    const smooth_sink sink{job, values, batch,
+                           smooth_store<store_on_path>(job.view.figure_index, values == nullptr)};
+    run_worker_for_figure<sse2_lanes>(job, k, sink);
 }
 
 #endif

@@ -1,6 +1,7 @@
 #include "render_paths.h"
 
 #include "path_entries.h"
+#include "worker_fanout.h"
 
 #include <atomic>
 #include <cassert>
@@ -12,9 +13,9 @@ namespace {
 // One way of computing the columns of a worker, into colours, counts or smooth values.
 struct path_entry {
     const char* name;
-    void (*render_columns)(const CFractal& fractal, const render_layout& layout, int k);
-    void (*count_columns)(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
-    void (*smooth_columns)(const CFractal& fractal, const render_layout& layout, int k, double* values);
+    void (*render_columns)(const exact_job& job, int k);
+    void (*count_columns)(const exact_job& job, int k, std::int32_t* counts);
+    void (*smooth_columns)(const exact_job& job, int k, double* values);
 };
 
 // Indexed by render_path; a build for another processor has the scalar row only.
@@ -95,34 +96,29 @@ render_path render_path_from_name(const char* name, render_path otherwise)
     return otherwise;
 }
 
-void render_columns(const CFractal& fractal, const render_layout& layout, int k)
+void render_columns(const exact_job& job, int k)
 {
-    assert(fractal.pixels != nullptr);
-    assert(fractal.palette_index >= 0 && fractal.palette_index < PALETTE_COUNT);
-    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    entry_of(active_render_path()).render_columns(fractal, layout, k);
+    assert(!job.pixels.empty());
+    assert(job.view.palette_index >= 0 && job.view.palette_index < PALETTE_COUNT);
+    assert(job.workers >= 1 && job.workers <= MAX_WORKERS);
+    entry_of(active_render_path()).render_columns(job, k);
 }
 
-void count_columns(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts)
+void count_columns(const exact_job& job, int k, std::int32_t* counts)
 {
-    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    entry_of(active_render_path()).count_columns(fractal, layout, k, counts);
+    assert(job.workers >= 1 && job.workers <= MAX_WORKERS);
+    entry_of(active_render_path()).count_columns(job, k, counts);
 }
 
-void smooth_columns(const CFractal& fractal, const render_layout& layout, int k, double* values)
+void smooth_columns(const exact_job& job, int k, double* values)
 {
-    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    entry_of(active_render_path()).smooth_columns(fractal, layout, k, values);
+    assert(job.workers >= 1 && job.workers <= MAX_WORKERS);
+    entry_of(active_render_path()).smooth_columns(job, k, values);
 }
 
-void render_columns(const CFractal& fractal, int k)
-{
-    render_columns(fractal, viewer_layout(fractal), k);
-}
-
-void compute_counts(const CFractal& fractal, const render_layout& layout, render_path path, std::int32_t* counts)
+void compute_counts(const exact_job& job, render_path path, std::int32_t* counts)
 {
     const path_entry& entry = entry_of(runnable(path));
-    for (int k = 0; k < layout.workers; ++k)
-        entry.count_columns(fractal, layout, k, counts);
+    for (int k = 0; k < job.workers; ++k)
+        entry.count_columns(job, k, counts);
 }

@@ -29,19 +29,16 @@ render_path render_path_from_name(const char* name, render_path otherwise);
 
 // Renders the columns x = k, k + workers, k + 2 workers, ... of every row on
 // the active path.
-void render_columns(const CFractal& fractal, const render_layout& layout, int k);
+void render_columns(const exact_job& job, int k);
 
 // Writes the escape counts of the same columns to counts[x + width * i].
-void count_columns(const CFractal& fractal, const render_layout& layout, int k, std::int32_t* counts);
+void count_columns(const exact_job& job, int k, std::int32_t* counts);
 
 // Writes their smooth values, or with values null their smooth colours, as
 // smooth_sink does.
-void smooth_columns(const CFractal& fractal, const render_layout& layout, int k, double* values);
-
-// Renders the columns x = k, k + 8, k + 16, ... of the viewer's layout.
-void render_columns(const CFractal& fractal, int k);
+void smooth_columns(const exact_job& job, int k, double* values);
 
 // Writes the escape count of every pixel of the view to counts[x + width * i]
-// (width * height entries), computed by the given path (or the best one the
+// (width * height entries of the grid), computed by the given path (or the best one the
 // processor can run), worker after worker on the calling thread.
-void compute_counts(const CFractal& fractal, const render_layout& layout, render_path path, std::int32_t* counts);
+void compute_counts(const exact_job& job, render_path path, std::int32_t* counts);

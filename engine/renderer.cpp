@@ -4,87 +4,58 @@
 
 #include <cassert>
 #include <chrono>
-#include <system_error>
 
 namespace {
 
-// Starts body on the thread; false when the platform refuses one.
+// Milliseconds that body takes.
 template <class Body>
-bool start_thread(std::thread& thread, Body body)
-{
-    // std::thread reports a refused thread only by throwing; this is the one
-    // place the program catches anything, and it turns it into a plain result.
-    try {
-        thread = std::thread(body);
-        return true;
-    } catch (const std::system_error&) {
-        return false;
-    }
-}
-
-// Runs layout.workers workers, each started by start(thread, k), and returns
-// the elapsed milliseconds; columns(k) does worker k's work on the calling
-// thread when its thread could not be started.
-template <class Start, class Columns>
-std::int32_t run_workers(const render_layout& layout, Start start, Columns columns)
+std::int32_t timed(const Body& body)
 {
     const auto t0 = std::chrono::steady_clock::now();
-    std::thread workers[MAX_WORKERS];
-    bool started[MAX_WORKERS] = {};
-    for (int k = 0; k < layout.workers; ++k)
-        started[k] = start(workers[k], k);
-    // Columns are disjoint, so the calling thread can fill in for a missing
-    // worker while the others run.
-    for (int k = 0; k < layout.workers; ++k) {
-        if (!started[k])
-            columns(k);
-    }
-    for (int k = 0; k < layout.workers; ++k) {
-        if (started[k])
-            workers[k].join();
-    }
+    body();
     const auto t1 = std::chrono::steady_clock::now();
     return static_cast<std::int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(t1 - t0).count());
 }
 
 }  // namespace
 
-bool start_worker_thread(std::thread& thread, const CFractal& fractal, int k)
+exact_job viewer_job(const CFractal& fractal)
 {
-    return start_thread(thread, [&fractal, k] { render_columns(fractal, k); });
+    const std::size_t bytes = 3 * static_cast<std::size_t>(fractal.width) * static_cast<std::size_t>(fractal.height);
+    return {viewer_grid(fractal.width, fractal.height), view_of(fractal), {fractal.pixels, bytes}, WORKER_COUNT};
+}
+
+void render_columns(const CFractal& fractal, int k) { render_columns(viewer_job(fractal), k); }
+
+bool start_render_worker(std::thread& thread, const CFractal& fractal, int k)
+{
+    return start_worker_thread(thread, [&fractal, k] { render_columns(fractal, k); });
 }
 
 std::int32_t compute_image(const CFractal& fractal, worker_starter start)
 {
-    const render_layout layout = viewer_layout(fractal);
-    return run_workers(
-        layout, [&](std::thread& thread, int k) { return start(thread, fractal, k); },
-        [&](int k) { render_columns(fractal, layout, k); });
+    const exact_job job = viewer_job(fractal);
+    return timed([&] {
+        fan_out(
+            job.workers, [&](std::thread& thread, int k) { return start(thread, fractal, k); },
+            [&](int k) { render_columns(job, k); });
+    });
 }
 
-std::int32_t compute_image(const CFractal& fractal, const render_layout& layout)
+std::int32_t compute_image(const exact_job& job)
 {
-    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    const auto columns = [&fractal, &layout](int k) { render_columns(fractal, layout, k); };
-    return run_workers(
-        layout, [&](std::thread& thread, int k) { return start_thread(thread, [&columns, k] { columns(k); }); },
-        columns);
+    assert(job.workers >= 1 && job.workers <= MAX_WORKERS);
+    return timed([&] { fan_out(job.workers, [&job](int k) { render_columns(job, k); }); });
 }
 
-std::int32_t compute_image_counts(const CFractal& fractal, const render_layout& layout, std::int32_t* counts)
+std::int32_t compute_image_counts(const exact_job& job, std::int32_t* counts)
 {
-    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    const auto columns = [&fractal, &layout, counts](int k) { count_columns(fractal, layout, k, counts); };
-    return run_workers(
-        layout, [&](std::thread& thread, int k) { return start_thread(thread, [&columns, k] { columns(k); }); },
-        columns);
+    assert(job.workers >= 1 && job.workers <= MAX_WORKERS);
+    return timed([&] { fan_out(job.workers, [&job, counts](int k) { count_columns(job, k, counts); }); });
 }
 
-std::int32_t compute_image_smooth(const CFractal& fractal, const render_layout& layout, double* values)
+std::int32_t compute_image_smooth(const exact_job& job, double* values)
 {
-    assert(layout.workers >= 1 && layout.workers <= MAX_WORKERS);
-    const auto columns = [&fractal, &layout, values](int k) { smooth_columns(fractal, layout, k, values); };
-    return run_workers(
-        layout, [&](std::thread& thread, int k) { return start_thread(thread, [&columns, k] { columns(k); }); },
-        columns);
+    assert(job.workers >= 1 && job.workers <= MAX_WORKERS);
+    return timed([&] { fan_out(job.workers, [&job, values](int k) { smooth_columns(job, k, values); }); });
 }

@@ -2,7 +2,6 @@
 // between two palette entries, mixed as light adds up.
 #pragma once
 
-#include "fractal.h"
 #include "linear_light.h"
 
 #include <cstdint>
@@ -10,4 +9,5 @@
 // The colour of nu: the interpolation in linear light between palette
 // entries floor(nu) mod L and floor(nu) + 1 mod L, by the fraction of nu;
 // black for NaN. Three bytes, blue-green-red, at pixel.
-void smooth_pixel(const CFractal& fractal, double nu, const linear_light& light, std::uint8_t* pixel);
+// palette_index names the palette.
+void smooth_pixel(std::int32_t palette_index, double nu, const linear_light& light, std::uint8_t* pixel);

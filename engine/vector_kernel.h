@@ -53,43 +53,29 @@ inline constexpr std::int64_t BREAK_COST = 32;
 inline constexpr std::int64_t NO_EVENT = std::numeric_limits<std::int64_t>::max();
 inline constexpr double NOT_A_POINT = std::numeric_limits<double>::quiet_NaN();
 
-// The pixels of worker k: every row from the bottom, and in each the columns
-// k, k + workers, k + 2 workers, ... of the layout.
+// The pixels of worker k, with their c.
 class pixel_stream {
 public:
-    pixel_stream(const CFractal& fractal, const render_layout& layout, int k)
-        : fractal_(fractal), layout_(layout), first_x_(k), x_(k)
-    {
-        row_ = fractal.width > k ? 0 : fractal.height;
-        if (row_ < fractal.height)
-            im_ = row_im(fractal, layout, row_);
-    }
+    pixel_stream(const exact_job& job, int k) : job_(job), walk_(job.grid, job.workers, k) {}
 
     // The next pixel and its c; false when the worker has no more.
     bool next(std::int32_t& x, std::int32_t& i, double& re, double& im)
     {
-        if (row_ >= fractal_.height)
+        if (!walk_.next(x, i))
             return false;
-        x = x_;
-        i = row_;
-        re = column_re(fractal_, layout_, x_);
-        im = im_;
-        x_ += layout_.workers;
-        if (x_ >= fractal_.width) {
-            x_ = first_x_;
-            ++row_;
-            if (row_ < fractal_.height)
-                im_ = row_im(fractal_, layout_, row_);
+        if (i != row_) {
+            row_ = i;
+            im_ = row_im(job_, i);
         }
+        re = column_re(job_, x);
+        im = im_;
         return true;
     }
 
 private:
-    const CFractal& fractal_;
-    const render_layout& layout_;
-    std::int32_t first_x_;
-    std::int32_t x_;
-    std::int32_t row_;
+    const exact_job& job_;
+    worker_pixels walk_;
+    std::int32_t row_ = -1;
     double im_ = 0.0;
 };
 
@@ -308,15 +294,15 @@ inline void save_point(lane_group<N>& g, int l)
     std::memcpy(&g.sx[l], &r, sizeof r);
 }
 
-// Computes every pixel of worker k of the layout with exponent P and hands its count to sink.
+// Computes every pixel of worker k of the job with exponent P and hands its count to sink.
 template <class L, int P, class Sink>
-KERNEL_FUNCTION void run_worker(const CFractal& fractal, const render_layout& layout, int k, const Sink& sink)
+KERNEL_FUNCTION void run_worker(const exact_job& job, int k, const Sink& sink)
 {
     constexpr int W = L::width;
     constexpr int N = L::vectors * W;
     static_assert(N <= 32, "one bit per lane");
-    const std::int32_t limit = fractal.max_iterations;
-    pixel_stream pixels(fractal, layout, k);
+    const std::int32_t limit = job.view.max_iterations;
+    pixel_stream pixels(job, k);
     if (limit <= 0) {
         std::int32_t x;
         std::int32_t i;
@@ -413,17 +399,17 @@ struct store_on_path {
 // Runs worker k with the kernel of the view's exponent, and lets the sink
 // finish.
 template <class L, class Sink>
-KERNEL_FUNCTION void run_worker_for_figure(const CFractal& fractal, const render_layout& layout, int k, const Sink& sink)
+KERNEL_FUNCTION void run_worker_for_figure(const exact_job& job, int k, const Sink& sink)
 {
-    switch (fractal.figure_index) {
+    switch (job.view.figure_index) {
     case 0:
-        run_worker<L, 2>(fractal, layout, k, sink);
+        run_worker<L, 2>(job, k, sink);
         break;
     case 1:
-        run_worker<L, 3>(fractal, layout, k, sink);
+        run_worker<L, 3>(job, k, sink);
         break;
     default:
-        run_worker<L, 4>(fractal, layout, k, sink);
+        run_worker<L, 4>(job, k, sink);
         break;
     }
     finish(sink);

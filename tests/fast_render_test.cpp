@@ -26,37 +26,39 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
     path_guard guard;
     for (const test_view& t : test_views) {
         std::vector<std::uint8_t> pixels;
-        const CFractal f = record(t, pixels);
+        const exact_job f = job_of(t, pixels);
+        const view_parameters& v = f.view;
+        const std::int32_t width = f.grid.width;
         // The definition's counts, memory row by memory row, and its image:
         // black at the limit, else palette entry n mod length.
         std::vector<std::int32_t> expected;
         std::vector<std::uint8_t> expected_image;
         std::vector<double> expected_values;  // smooth, NaN at the limit
-        for (std::int32_t p = 0; p < f.width * f.height; ++p) {
+        for (std::int32_t p = 0; p < width * f.grid.height; ++p) {
             const std::int32_t n =
-                figure_functions[f.figure_index](column_re(f, viewer_layout(f), p % f.width),
-                                                 row_im(f, viewer_layout(f), p / f.width), f.max_iterations);
+                figure_functions[v.figure_index](column_re(f, p % width),
+                                                 row_im(f, p / width), v.max_iterations);
             double zr = 0.0;
             double zi = 0.0;
-            EXPECT_EQ(figure_point_functions[f.figure_index](column_re(f, viewer_layout(f), p % f.width),
-                                                             row_im(f, viewer_layout(f), p / f.width),
-                                                             f.max_iterations, zr, zi),
+            EXPECT_EQ(figure_point_functions[v.figure_index](column_re(f, p % width),
+                                                             row_im(f, p / width),
+                                                             v.max_iterations, zr, zi),
                       n);
-            if (n < f.max_iterations) {
+            if (n < v.max_iterations) {
                 smooth_batch one;
                 double nu;
-                const smooth_sink alone{f, &nu, one, smooth_store_for(f.figure_index, false)};
-                alone(0, 0, n, zr, zi, column_re(f, viewer_layout(f), p % f.width),
-                      row_im(f, viewer_layout(f), p / f.width));
+                const smooth_sink alone{f, &nu, one, smooth_store_for(v.figure_index, false)};
+                alone(0, 0, n, zr, zi, column_re(f, p % width),
+                      row_im(f, p / width));
                 finish(alone);
                 expected_values.push_back(nu);
             } else {
                 expected_values.push_back(std::numeric_limits<double>::quiet_NaN());
             }
-            const auto* colour = palette_colors[f.palette_index][std::uint32_t(n) % palette_lengths[f.palette_index]];
+            const auto* colour = palette_colors[v.palette_index][std::uint32_t(n) % palette_lengths[v.palette_index]];
             expected.push_back(n);
             for (int b = 0; b < 3; ++b)
-                expected_image.push_back(n < f.max_iterations ? colour[b] : 0);
+                expected_image.push_back(n < v.max_iterations ? colour[b] : 0);
         }
         std::uint64_t hash = 14695981039346656037u;  // FNV-1a of the counts' little-endian bytes
         for (const std::byte b : std::as_bytes(std::span(expected)))
@@ -68,17 +70,17 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
                 continue;
             const std::string label = std::string(t.name) + " on " + render_path_name(path);
             std::vector<std::int32_t> counts(expected.size(), -7);
-            compute_counts(f, viewer_layout(f), path, counts.data());
+            compute_counts(f, path, counts.data());
             EXPECT_TRUE(counts == expected)
                 << label << ", first different pixel x + width * row: "
                 << std::mismatch(counts.begin(), counts.end(), expected.begin()).first - counts.begin();
             force_render_path(path);
-            compute_image(record(t, pixels));
+            compute_image(job_of(t, pixels));
             EXPECT_TRUE(pixels == expected_image)
                 << label << ", first different image byte: "
                 << std::mismatch(pixels.begin(), pixels.end(), expected_image.begin()).first - pixels.begin();
             std::vector<double> values(expected.size(), -7.0);
-            compute_image_smooth(f, {f.width, f.height, 3}, values.data());
+            compute_image_smooth(job_of(t, pixels, 3), values.data());
             const auto differs = std::ranges::mismatch(values, expected_values, [](double a, double b) {
                 return std::memcmp(&a, &b, sizeof a) == 0;
             });
@@ -86,10 +88,10 @@ TEST(FastRender, EveryPathGivesTheDefinitionsCountsAndImages)
                 << label << ": smooth value of pixel " << differs.in1 - values.begin() << " is " << *differs.in1
                 << ", the definition's " << *differs.in2;
             // Smooth colours are those values' colours, on the path's own vectors too.
-            compute_image_smooth(record(t, pixels), {f.width, f.height, 3}, nullptr);
+            compute_image_smooth(job_of(t, pixels, 3), nullptr);
             std::vector<std::uint8_t> expected_smooth(pixels.size());
             for (std::size_t p = 0; p < values.size(); ++p)
-                smooth_pixel(f, expected_values[p], srgb_light(), expected_smooth.data() + 3 * p);
+                smooth_pixel(v.palette_index, expected_values[p], srgb_light(), expected_smooth.data() + 3 * p);
             EXPECT_TRUE(pixels == expected_smooth) << label << ": smooth colours";
         }
     }

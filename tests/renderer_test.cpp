@@ -59,7 +59,7 @@ unsigned refused_workers = 0;  // bit k refuses worker k
 
 bool start_unless_refused(std::thread& thread, const CFractal& fractal, int k)
 {
-    return !(refused_workers >> k & 1) && start_worker_thread(thread, fractal, k);
+    return !(refused_workers >> k & 1) && start_render_worker(thread, fractal, k);
 }
 
 TEST(Renderer, RefusedWorkersAreDrawnByTheCaller)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "render_paths.h"
+#include "renderer.h"
 
 #include <cstdint>
 #include <limits>
@@ -69,4 +70,13 @@ inline CFractal record(const test_view& t, std::vector<std::uint8_t>& buffer)
     fractal.height = t.height;
     set_view(fractal, t.view);
     return fractal;
+}
+
+// The viewer's job for the view, drawing into buffer as record does, with
+// the given workers.
+inline exact_job job_of(const test_view& t, std::vector<std::uint8_t>& buffer, int workers = WORKER_COUNT)
+{
+    exact_job job = viewer_job(record(t, buffer));
+    job.workers = workers;
+    return job;
 }

@@ -15,7 +15,7 @@ constexpr int check_workers = 2;
 std::vector<std::int32_t> deep_counts(const oracle_view& view, const reference_orbit& orbit, bool use_table,
                                       delta_type type)
 {
-    const deep_frame frame{*parse_decimal(view.radius), view.width, view.height, view.limit};
+    const deep_frame frame{equal_scales_grid(view.width, view.height), *parse_decimal(view.radius), view.limit};
     std::vector<std::int32_t> counts(static_cast<std::size_t>(view.width) * view.height, -1);
     if (!use_table) {
         render_deep(orbit, frame, nullptr, type, check_workers, counts.data());

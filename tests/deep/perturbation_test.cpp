@@ -159,7 +159,7 @@ TEST_P(deep_images, hold_each_pixel_count_of_the_loop_at_its_place_whatever_the_
     const std::optional<reference_orbit> orbit =
         compute_reference_orbit({c.re, c.im, c.exponent, c.limit, view_precision(radius, c.width, c.height)});
     ASSERT_TRUE(orbit);
-    const deep_frame frame{radius, c.width, c.height, c.limit};
+    const deep_frame frame{equal_scales_grid(c.width, c.height), radius, c.limit};
     const delta_type type = frame_delta_type(radius);
     const bla_coefficients coefficients = build_bla_coefficients(*orbit);
     const bla_table table(*orbit, coefficients, frame_max_dc(frame), type);
@@ -193,7 +193,7 @@ TEST(pixel_deltas, follow_the_renderer_mapping_in_both_number_types)
 {
     const double r = 1.4628e-5;
     for (const auto& [w, h] : {std::pair{48, 27}, std::pair{27, 48}, std::pair{640, 640}}) {
-        const deep_frame frame{to_floatexp(r), w, h, 100};
+        const deep_frame frame{equal_scales_grid(w, h), to_floatexp(r), 100};
         for (const std::int32_t x : {0, 1, w / 2, w - 1}) {
             for (const std::int32_t i : {0, 1, h / 2, h - 1}) {
                 const complex_pair<double> d = pixel_delta(frame, x, i, 0.0);

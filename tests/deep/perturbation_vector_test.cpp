@@ -37,8 +37,8 @@ bool same_points(const frame_escapes& a, const frame_escapes& b)
 frame_escapes scalar_counts(const reference_orbit& orbit, const deep_frame& frame)
 {
     frame_escapes e;
-    for (std::int32_t i = 0; i < frame.height; ++i) {
-        for (std::int32_t x = 0; x < frame.width; ++x) {
+    for (std::int32_t i = 0; i < frame.grid.height; ++i) {
+        for (std::int32_t x = 0; x < frame.grid.width; ++x) {
             complex_pair<double> w{};
             e.counts.push_back(perturbed_escape_time(orbit, nullptr, pixel_delta(frame, x, i, 0.0), frame.limit, &w));
             e.points.push_back(e.counts.back() < frame.limit ? w : complex_pair<double>{});
@@ -50,7 +50,7 @@ frame_escapes scalar_counts(const reference_orbit& orbit, const deep_frame& fram
 // The vector loop's on the given path, worker by worker.
 frame_escapes vector_counts(render_path path, const reference_orbit& orbit, const deep_frame& frame, int workers)
 {
-    const std::size_t pixels = static_cast<std::size_t>(frame.width) * frame.height;
+    const std::size_t pixels = static_cast<std::size_t>(frame.grid.width) * frame.grid.height;
     frame_escapes e{std::vector<std::int32_t>(pixels, -1), std::vector<complex_pair<double>>(pixels)};
     const deep_lane_job job{orbit.values.data(), orbit.last(), orbit.exponent, &frame, workers, e.counts.data(),
                             e.points.data()};
@@ -76,7 +76,7 @@ void expect_view(const small_view& v)
     const std::optional<reference_orbit> orbit = compute_reference_orbit(
         {v.re, v.im, v.exponent, std::max(v.limit, 1), view_precision(radius, v.width, v.height)});
     ASSERT_TRUE(orbit);
-    const deep_frame frame{radius, v.width, v.height, v.limit};
+    const deep_frame frame{equal_scales_grid(v.width, v.height), radius, v.limit};
     ASSERT_EQ(frame_delta_type(radius), delta_type::double_precision);
     const frame_escapes expected = scalar_counts(*orbit, frame);
     path_guard guard;
