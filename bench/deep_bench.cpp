@@ -24,6 +24,7 @@
 
 #include "bla_table.h"
 #include "deep_render.h"
+#include "worker_fanout.h"
 #include "oracle.h"
 #include "reference_orbit.h"
 #include "render_paths.h"
@@ -64,7 +65,7 @@ constexpr std::int32_t ORACLE_STEP = 8;
 // As quellarin-render does: the hardware threads, at least eight.
 int all_workers()
 {
-    return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 8, max_deep_workers);
+    return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 8, MAX_WORKERS);
 }
 
 double seconds_since(std::chrono::steady_clock::time_point start)

@@ -111,18 +111,18 @@ __attribute__((target("avx512f"))) void step_group_avx512(const double* group_re
 using group_stepper = void (*)(const double*, const double*, std::int32_t, peak_result&);
 
 // The columns of worker k, a group of lanes at a time in the renderer's order.
-void peak_columns(const CFractal& fractal, int k, group_stepper step_group, int lanes, peak_result& result)
+void peak_columns(const exact_job& job, int k, group_stepper step_group, int lanes, peak_result& result)
 {
     double group_re[MAX_LANES];
     double group_im[MAX_LANES];
     int filled = 0;
-    for (std::int32_t i = 0; i < fractal.height; ++i) {
-        const double im = row_im(fractal, viewer_layout(fractal), i);
-        for (std::int32_t x = k; x < fractal.width; x += WORKER_COUNT) {
-            group_re[filled] = column_re(fractal, viewer_layout(fractal), x);
+    for (std::int32_t i = 0; i < job.grid.height; ++i) {
+        const double im = row_im(job, i);
+        for (std::int32_t x = k; x < job.grid.width; x += job.workers) {
+            group_re[filled] = column_re(job, x);
             group_im[filled] = im;
             if (++filled == lanes) {
-                step_group(group_re, group_im, fractal.max_iterations, result);
+                step_group(group_re, group_im, job.view.max_iterations, result);
                 filled = 0;
             }
         }
@@ -133,7 +133,7 @@ void peak_columns(const CFractal& fractal, int k, group_stepper step_group, int 
             group_re[l] = 4.0;
             group_im[l] = 0.0;
         }
-        step_group(group_re, group_im, fractal.max_iterations, result);
+        step_group(group_re, group_im, job.view.max_iterations, result);
     }
 }
 
@@ -148,12 +148,10 @@ bool run_peak_loop(const CFractal& fractal, render_path unit, peak_result& resul
     const group_stepper step_group = avx512 ? step_group_avx512 : step_group_avx2;
     const int lanes = (avx512 ? 8 : 4) * VECTORS;
     peak_result totals[WORKER_COUNT] = {};
-    std::thread workers[WORKER_COUNT];
-    for (int k = 0; k < WORKER_COUNT; ++k)
-        workers[k] = std::thread(peak_columns, std::cref(fractal), k, step_group, lanes, std::ref(totals[k]));
+    const exact_job job = viewer_job(fractal);
+    fan_out(job.workers, [&](int k) { peak_columns(job, k, step_group, lanes, totals[k]); });
     result = {};
     for (int k = 0; k < WORKER_COUNT; ++k) {
-        workers[k].join();
         result.lane_steps += totals[k].lane_steps;
         result.counts += totals[k].counts;
     }

@@ -3,6 +3,7 @@
 // renderer's eight workers, in AVX2 or in AVX-512.
 #pragma once
 
+#include "fractal.h"
 #include "render_paths.h"
 
 #include <cstdint>

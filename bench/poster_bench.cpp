@@ -33,27 +33,22 @@ int all_workers()
 struct image {
     image(std::int32_t width, std::int32_t height, int workers)
         : pixels(static_cast<std::size_t>(width) * height * 3),
-          layout{std::min(width, height), std::min(width, height), workers}
+          job{equal_scales_grid(width, height), SEAHORSE.view, pixels, workers}
     {
-        set_view(fractal, SEAHORSE.view);
-        fractal.pixels = pixels.data();
-        fractal.width = width;
-        fractal.height = height;
     }
 
-    double megapixels() const { return fractal.width * static_cast<double>(fractal.height) / 1e6; }
+    double megapixels() const { return job.grid.width * static_cast<double>(job.grid.height) / 1e6; }
 
     // Seconds for one render.
     double render()
     {
         const auto t0 = std::chrono::steady_clock::now();
-        compute_image(fractal, layout);
+        compute_image(job);
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     }
 
     std::vector<std::uint8_t> pixels;
-    CFractal fractal;
-    render_layout layout;
+    exact_job job;
 };
 
 // Seconds per megapixel of the square view and of the poster, rendered in
@@ -100,7 +95,7 @@ void zoom_movie(benchmark::State& state)
     double seconds = 0.0;
     for (auto _ : state) {
         for (int k = 0; k < ZOOM_FRAMES; ++k) {
-            frame.fractal.radius = ZOOM_FROM * std::pow(SEAHORSE.view.radius / ZOOM_FROM, k / (ZOOM_FRAMES - 1.0));
+            frame.job.view.radius = ZOOM_FROM * std::pow(SEAHORSE.view.radius / ZOOM_FROM, k / (ZOOM_FRAMES - 1.0));
             seconds += frame.render();
         }
     }

@@ -50,7 +50,7 @@ std::int64_t summed_counts(const bench_view& view)
     std::vector<std::uint8_t> pixels;
     const CFractal fractal = make_fractal(view, pixels);
     std::vector<std::int32_t> counts(static_cast<std::size_t>(fractal.width) * fractal.height);
-    compute_counts(fractal, viewer_layout(fractal), best_render_path(), counts.data());
+    compute_counts(viewer_job(fractal), best_render_path(), counts.data());
     std::int64_t sum = 0;
     for (std::int32_t n : counts)
         sum += n;
