@@ -19,6 +19,7 @@
 // Prints Google Benchmark's lines, then a table of the figures and targets.
 #include "deep_bench_views.h"
 
+#include "decimal_number.h"
 #include "deep_frames.h"
 #include "render_options.h"
 
@@ -163,9 +164,9 @@ still_run& prepared(std::size_t v, bool with_table)
     if (!run.orbit)
         run.orbit = orbit_of(view);
     if (with_table && !run.table) {
-        run.coefficients = build_bla_coefficients(*run.orbit);
+        run.coefficients = build_bla_coefficients(run.orbit->elements());
         const deep_frame frame = frame_of(view, WIDTH, HEIGHT);
-        run.table.emplace(*run.orbit, *run.coefficients, frame_max_dc(frame), frame_delta_type(frame.radius));
+        run.table.emplace(run.orbit->elements(), *run.coefficients, frame_max_dc(frame), frame_delta_type(frame.radius));
     }
     return run;
 }
@@ -188,8 +189,8 @@ void table_build_time(benchmark::State& state, std::size_t v)
     for (auto _ : state) {
         run.table.reset();
         const auto t0 = std::chrono::steady_clock::now();
-        run.coefficients = build_bla_coefficients(*run.orbit);
-        run.table.emplace(*run.orbit, *run.coefficients, frame_max_dc(frame), frame_delta_type(frame.radius));
+        run.coefficients = build_bla_coefficients(run.orbit->elements());
+        run.table.emplace(run.orbit->elements(), *run.coefficients, frame_max_dc(frame), frame_delta_type(frame.radius));
         run.table_seconds = seconds_since(t0);
     }
 }

@@ -18,7 +18,7 @@
 // the main set's point w lies near c0 + s w, which is where Newton's method
 // starts for the minibrot on the antenna.
 #include "location_finder.h"
-#include "mpfr_number.h"
+#include "mpfr_complex.h"
 
 #include <cstdio>
 #include <optional>

@@ -1,24 +1,14 @@
 #include "deep_frames.h"
 
-#include "shortest_text.h"
-
-namespace {
-
-// The centre text perturbation uses: as given, else the double's own.
-std::string center_text(const std::string& text, double value)
-{
-    return text.empty() ? shortest_text(value) : text;
-}
-
-}  // namespace
+#include "bla_table.h"
 
 perturbation_frames::perturbation_frames(const render_options& options, floatexp deepest, bool use_table,
                                          std::int32_t width, std::int32_t height)
     : options_(options),
       width_(width),
       height_(height),
-      center_re_(center_text(options.view.center_x_text, options.view.center_x)),
-      center_im_(center_text(options.view.center_y_text, options.view.center_y)),
+      center_re_(options.view.center_x.text),
+      center_im_(options.view.center_y.text),
       use_table_(use_table)
 {
     request_.center_re = center_re_;
@@ -32,7 +22,7 @@ std::uint64_t perturbation_frames::bytes_needed() const
 {
     // An orbit of limit L has at most L + 2 elements.
     const std::int64_t elements = static_cast<std::int64_t>(request_.limit) + 2;
-    const std::int64_t orbit = use_table_ ? orbit_and_table_bytes(elements) : orbit_bytes(elements);
+    const std::int64_t orbit = use_table_ ? orbit_bytes(elements) + bla_table_bytes(elements) : orbit_bytes(elements);
     return static_cast<std::uint64_t>(orbit) +
            static_cast<std::uint64_t>(options_.width) * static_cast<std::uint64_t>(options_.height) * 4;
 }
@@ -50,7 +40,7 @@ void perturbation_frames::render_band(floatexp radius, const image_grid& band, i
     if (!orbit_) {
         orbit_ = compute_reference_orbit(request_, progress);
         if (use_table_)
-            coefficients_ = build_bla_coefficients(*orbit_);
+            coefficients_ = build_bla_coefficients(orbit_->elements());
     }
     const deep_frame frame{band, radius, options_.view.max_iterations};
     const delta_type type = frame_delta_type(radius);
@@ -60,7 +50,7 @@ void perturbation_frames::render_band(floatexp radius, const image_grid& band, i
     }
     if (!table_ || !(table_radius_ == radius)) {
         table_.reset();
-        table_.emplace(*orbit_, *coefficients_, frame_max_dc(frame), type);
+        table_.emplace(orbit_->elements(), *coefficients_, frame_max_dc(frame), type);
         table_radius_ = radius;
     }
     render_deep(*orbit_, frame, &*table_, type, workers, counts, points);

@@ -121,7 +121,7 @@ void average_band(const image_grid& out, std::uint8_t* out_pixels, std::int32_t 
 // The frame's image on a grid, with no pixels yet.
 exact_job frame_image(const frame_job& job, const image_grid& grid)
 {
-    return {grid, job.frame.view, {}, job.workers};
+    return {grid, job.frame.view.exact(), {}, job.workers};
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "png_view.h"
 
 #include "render_flags.h"
-#include "shortest_text.h"
+#include "decimal_number.h"
 
 #include <array>
 #include <cstring>
@@ -139,12 +139,10 @@ bool parse_view_text(std::string_view text, render_options& options, std::string
 std::string format_view_text(const render_options& options, bool perturbation, std::string_view version)
 {
     // The text as given, or the shortest text that reads back as the same double.
-    const auto number = [perturbation](double value, const std::string& given) {
-        return perturbation && !given.empty() ? given : shortest_text(value);
-    };
-    const view_parameters& v = options.view;
-    std::string text = "center-x=" + number(v.center_x, v.center_x_text) + "\ncenter-y=" +
-                       number(v.center_y, v.center_y_text) + "\nradius=" + number(v.radius, v.radius_text) +
+    const auto number = [perturbation](const decimal& d) { return perturbation ? d.text : shortest_text(d.value); };
+    const render_view& v = options.view;
+    std::string text = "center-x=" + number(v.center_x) + "\ncenter-y=" + number(v.center_y) +
+                       "\nradius=" + number(v.radius) +
                        "\niterations=" + std::to_string(v.max_iterations) + "\nfigure=" +
                        std::to_string(v.figure_index) + "\npalette=" + std::to_string(v.palette_index) + "\nsize=" +
                        std::to_string(options.width) + "x" + std::to_string(options.height) + "\nversion=" +

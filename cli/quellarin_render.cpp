@@ -10,7 +10,7 @@
 #include "png_view.h"
 #include "progress_line.h"
 #include "render_options.h"
-#include "shortest_text.h"
+#include "decimal_number.h"
 #include "system_memory.h"
 #include "version.h"
 
@@ -144,18 +144,12 @@ int default_workers()
     return std::clamp(threads, WORKER_COUNT, MAX_WORKERS);
 }
 
-// A radius given as text, in full range.
-floatexp radius_of(const std::string& text, double value)
-{
-    return text.empty() ? to_floatexp(value) : *parse_decimal(text);
-}
-
 // Zooms whose ends a double holds with all its bits keep the frame radii
 // they have always had, computed in doubles.
 bool double_zoom(const render_options& options)
 {
     constexpr double NORMAL_ENOUGH = 1e-300;
-    return options.zoom_from >= NORMAL_ENOUGH && options.view.radius >= NORMAL_ENOUGH;
+    return options.zoom_from.value >= NORMAL_ENOUGH && options.view.radius.value >= NORMAL_ENOUGH;
 }
 
 // Frame k's options: its radius (exactly the given texts at a movie's ends)
@@ -164,22 +158,15 @@ render_options frame_options(const render_options& options, std::int32_t k, floa
 {
     render_options frame = options;
     const std::int32_t last = options.frames - 1;
-    if (options.frames == 1 || k == last) {
-        radius = radius_of(options.view.radius_text, options.view.radius);
-    } else if (k == 0) {
+    if (k == 0 && k != last)
         frame.view.radius = options.zoom_from;
-        frame.view.radius_text = options.zoom_from_text;
-        radius = radius_of(options.zoom_from_text, options.zoom_from);
-    } else if (double_zoom(options)) {
-        frame.view.radius = frame_radius(options.zoom_from, options.view.radius, options.frames, k);
-        frame.view.radius_text = shortest_text(frame.view.radius);
-        radius = to_floatexp(frame.view.radius);
-    } else {
-        radius = frame_radius(radius_of(options.zoom_from_text, options.zoom_from),
-                              radius_of(options.view.radius_text, options.view.radius), options.frames, k);
-        frame.view.radius = to_double(radius);
-        frame.view.radius_text = format_decimal(radius);
-    }
+    else if (k != last && double_zoom(options))
+        frame.view.radius =
+            decimal_of(frame_radius(options.zoom_from.value, options.view.radius.value, options.frames, k));
+    else if (k != last)
+        frame.view.radius = decimal_of(
+            frame_radius(options.zoom_from.extended, options.view.radius.extended, options.frames, k));
+    radius = frame.view.radius.extended;
     return frame;
 }
 
@@ -210,16 +197,15 @@ int render(const render_options& options, const std::filesystem::path& single_pa
     // One reference orbit serves every frame: its precision is the deepest
     // frame's of the whole movie, so that a frame's bytes do not depend on
     // which frames a run renders.
-    const floatexp deepest = movie ? smaller_of(radius_of(options.zoom_from_text, options.zoom_from),
-                                         radius_of(options.view.radius_text, options.view.radius))
-                                   : radius_of(options.view.radius_text, options.view.radius);
+    const floatexp deepest =
+        movie ? smaller_of(options.zoom_from.extended, options.view.radius.extended) : options.view.radius.extended;
     const char* bla = std::getenv("QUELLARIN_BLA");
     perturbation_frames deep(options, deepest, !(bla && std::strcmp(bla, "off") == 0),
                              options.width * options.samples, options.height * options.samples);
     bool any_deep = false;
     for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
         floatexp radius;
-        any_deep = any_deep || by_perturbation(options, frame_options(options, k, radius).view.radius);
+        any_deep = any_deep || by_perturbation(options, frame_options(options, k, radius).view.radius.value);
     }
     if (any_deep && deep.bytes_needed() > memory_budget(options)) {
         std::fprintf(stderr,
@@ -264,7 +250,7 @@ int render(const render_options& options, const std::filesystem::path& single_pa
             continue;
         floatexp radius;
         const render_options frame = frame_options(options, k, radius);  // its view is stored in its file
-        const bool perturbation = by_perturbation(options, frame.view.radius);
+        const bool perturbation = by_perturbation(options, frame.view.radius.value);
         const auto [name, path] = file_of(k);
         // Claim the output before rendering, so a bad path fails at once.
         staged_file output(path);

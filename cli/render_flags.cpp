@@ -1,13 +1,11 @@
 #include "render_flags.h"
 
-#include "image_definition.h"
 #include "worker_fanout.h"
-#include "reference_orbit.h"
-#include "shortest_text.h"
-#include "text_numbers.h"
 
 #include <charconv>
 #include <iterator>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -22,14 +20,11 @@ constexpr std::uint64_t MAX_MEMORY_LIMIT = std::uint64_t{1} << 50;
 
 constexpr render_flag flags[] = {
     {"--center-x", "X", flag_kind::center, "real part of the centre, every digit kept (default 0)", {}, nullptr,
-     [](render_options& o) -> double& { return o.view.center_x; },
-     [](render_options& o) -> std::string& { return o.view.center_x_text; }},
+     [](render_options& o) -> decimal& { return o.view.center_x; }},
     {"--center-y", "Y", flag_kind::center, "imaginary part of the centre, every digit kept (default 0)", {}, nullptr,
-     [](render_options& o) -> double& { return o.view.center_y; },
-     [](render_options& o) -> std::string& { return o.view.center_y_text; }},
+     [](render_options& o) -> decimal& { return o.view.center_y; }},
     {"--radius", "R", flag_kind::radius, "half the shorter side of the view (default 2)", {}, nullptr,
-     [](render_options& o) -> double& { return o.view.radius; },
-     [](render_options& o) -> std::string& { return o.view.radius_text; }},
+     [](render_options& o) -> decimal& { return o.view.radius; }},
     {"--iterations", "N", flag_kind::integer, "iteration limit (default 1000)", RENDERER_ITERATION_RANGE,
      [](render_options& o) -> std::int32_t& { return o.view.max_iterations; }},
     {"--figure", "F", flag_kind::integer, "0: z^2 + c, 1: z^3 + c, 2: z^4 + c (default 0)", FIGURE_RANGE,
@@ -40,8 +35,7 @@ constexpr render_flag flags[] = {
     {"--repeat", "K", flag_kind::integer, "render K times and write the file once (default 1)", REPEAT_RANGE,
      [](render_options& o) -> std::int32_t& { return o.repeat; }},
     {"--zoom-from", "R0", flag_kind::radius, "a zoom movie whose radius goes geometrically from R0 to R", {},
-     nullptr, [](render_options& o) -> double& { return o.zoom_from; },
-     [](render_options& o) -> std::string& { return o.zoom_from_text; }},
+     nullptr, [](render_options& o) -> decimal& { return o.zoom_from; }},
     {"--frames", "N", flag_kind::integer,
      "its number of frames; FILE then holds one %d or %0Nd field for the frame number (%% for a percent sign)",
      FRAME_RANGE, [](render_options& o) -> std::int32_t& { return o.frames; }},
@@ -60,10 +54,10 @@ constexpr render_flag flags[] = {
     {"--smooth", "", flag_kind::toggle,
      "smooth colouring: the palette interpolated by the continuous escape value (with .npy, that value as "
      "float64, NaN where the orbit does not escape)",
-     {}, nullptr, nullptr, nullptr, [](render_options& o) -> bool& { return o.smooth; }},
+     {}, nullptr, nullptr, [](render_options& o) -> bool& { return o.smooth; }},
     {"--resume", "", flag_kind::toggle, "a movie skips the frames whose files already exist", {}, nullptr, nullptr,
-     nullptr, [](render_options& o) -> bool& { return o.resume; }},
-    {"--quiet", "", flag_kind::toggle, "no progress line on a terminal", {}, nullptr, nullptr, nullptr,
+     [](render_options& o) -> bool& { return o.resume; }},
+    {"--quiet", "", flag_kind::toggle, "no progress line on a terminal", {}, nullptr, nullptr,
      [](render_options& o) -> bool& { return o.quiet; }},
     {"--from", "FILE", flag_kind::view_file,
      "render the view stored in a PNG this program wrote, or the location in a .kfr file; later options "
@@ -82,24 +76,6 @@ bool strip_plus(std::string_view& text)
         return true;
     text.remove_prefix(1);
     return text.empty() || text.front() != '-';
-}
-
-// The whole text must be the number: "12abc", " 12" and "" are refused.
-// A value too small for a double is the dialog's reading of it, a subnormal
-// or zero; one too large reads as infinite.
-bool parse_whole(std::string_view text, double& value)
-{
-    if (!strip_plus(text))
-        return false;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (end != text.data() + text.size() || text.empty())
-        return false;
-    if (error == std::errc::result_out_of_range) {
-        // from_chars matched all of it, so it is ASCII.
-        value = parse_wide_double(std::u16string(text.begin(), text.end()));
-        return true;
-    }
-    return error == std::errc();
 }
 
 bool parse_whole(std::string_view text, std::int32_t& value)
@@ -147,14 +123,13 @@ bool ends_with_ignoring_case(std::string_view text, std::string_view suffix)
     return true;
 }
 
-// Whether a radius's text lies within what perturbation renders: above 0,
+// Whether a radius lies within what perturbation renders: above 0,
 // at most MAX_RADIUS and not below 1e-100000.
-bool deep_radius_in_range(std::string_view text)
+bool deep_radius_in_range(floatexp r)
 {
     static const floatexp floor = *parse_decimal("1e" + std::to_string(DEEP_RADIUS_FLOOR_EXPONENT));
     static const floatexp most = to_floatexp(MAX_RADIUS);
-    const std::optional<floatexp> r = parse_decimal(text);
-    return r && r->m > 0.0 && !magnitude_less(*r, floor) && !magnitude_less(most, *r);
+    return r.m > 0.0 && !magnitude_less(r, floor) && !magnitude_less(most, r);
 }
 
 }  // namespace
@@ -213,14 +188,13 @@ bool apply_flag(const render_flag& flag, std::string_view value, render_options&
     switch (flag.kind) {
     case flag_kind::center:
     case flag_kind::radius: {
-        // The double is the exact method's reading, the text perturbation's.
-        double number = 0.0;
-        if (value.size() > MAX_NUMBER_TEXT || !is_decimal_text(value) || !parse_whole(value, number))
+        if (value.size() > MAX_NUMBER_TEXT)
             return false;
-        if (flag.kind == flag_kind::center ? !renderer_accepts_center(number) : !deep_radius_in_range(value))
+        std::optional<decimal> number = read_decimal(value);
+        if (!number || (flag.kind == flag_kind::center ? !renderer_accepts_center(number->value)
+                                                        : !deep_radius_in_range(number->extended)))
             return false;
-        flag.real(options) = number;
-        flag.text(options) = value;
+        flag.number(options) = std::move(*number);
         return true;
     }
     case flag_kind::method:

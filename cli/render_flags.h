@@ -13,8 +13,8 @@
 
 // What a flag's value is, and so how it is read and what it accepts.
 enum class flag_kind {
-    center,       // a finite decimal number, into real and text
-    radius,       // a positive decimal number up to 4, into real and text
+    center,       // a finite decimal number, into number
+    radius,       // a positive decimal number up to 4, into number
     method,       // auto, exact or perturbation
     integer,      // an integer of range, into integer
     bytes,        // a number of bytes, K, M or G after it for 2^10, 2^20, 2^30
@@ -34,8 +34,7 @@ struct render_flag {
     std::string_view help;
     integer_range range = {};
     std::int32_t& (*integer)(render_options&) = nullptr;
-    double& (*real)(render_options&) = nullptr;
-    std::string& (*text)(render_options&) = nullptr;
+    decimal& (*number)(render_options&) = nullptr;
     bool& (*toggle)(render_options&) = nullptr;
 };
 

@@ -154,7 +154,8 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
         problem = "--output of a movie must hold one %d or %0Nd field (1 <= N <= 20) for the frame "
                   "number, and %% for a percent sign";
     else if (options.method == render_method::exact &&
-             !(exact_method_accepts_radius(options.view.radius) && (!movie || exact_method_accepts_radius(options.zoom_from))))
+             !(exact_method_accepts_radius(options.view.radius.value) &&
+               (!movie || exact_method_accepts_radius(options.zoom_from.value))))
         problem = "--method exact renders only radii r with " + exact_radius_range() +
                   ", where the double definition holds the view; --method perturbation renders deeper";
     else if (options.resume && !movie)

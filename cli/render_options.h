@@ -1,6 +1,7 @@
 // The command line of quellarin-render.
 #pragma once
 
+#include "decimal_number.h"
 #include "view.h"
 #include "movie_frames.h"
 
@@ -21,8 +22,27 @@ inline constexpr std::size_t MAX_NUMBER_TEXT = 100000;
 // perturbation against a reference orbit at any depth.
 enum class render_method { automatic, exact, perturbation };
 
+// A view as the command line holds it: its numbers as they were read,
+// every digit kept, each with its double (decimal_number.h).
+struct render_view {
+    decimal center_x = decimal_of(DEFAULT_CENTER_X);
+    decimal center_y = decimal_of(DEFAULT_CENTER_Y);
+    decimal radius = decimal_of(DEFAULT_RADIUS);
+    std::int32_t max_iterations = DEFAULT_MAX_ITERATIONS;
+    std::int32_t figure_index = 0;
+    std::int32_t palette_index = 0;
+
+    // The view of the double definition.
+    view_parameters exact() const
+    {
+        return {center_x.value, center_y.value, radius.value, max_iterations, figure_index, palette_index};
+    }
+
+    bool operator==(const render_view&) const = default;
+};
+
 struct render_options {
-    view_parameters view;          // a movie's radius is its last frame's
+    render_view view;              // a movie's radius is its last frame's
     std::int32_t width = IMAGE_WIDTH;
     std::int32_t height = IMAGE_HEIGHT;
     std::int32_t repeat = 1;
@@ -33,8 +53,7 @@ struct render_options {
     bool raw = false;              // --output -: raw BGR frames on standard output
     std::int32_t workers = 0;      // 0: as many as the machine has hardware threads, at least 8
     bool quiet = false;
-    double zoom_from = 0.0;        // the first frame's radius; 0 for a still image
-    std::string zoom_from_text;    // and as given
+    decimal zoom_from;             // the first frame's radius; 0 for a still image
     render_method method = render_method::automatic;
     std::uint64_t memory_limit = 0;  // for the reference orbit and its tables; 0: half the machine's
     std::int32_t frames = 1;

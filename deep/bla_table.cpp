@@ -85,7 +85,7 @@ floatexp merged_radius(floatexp radius_x, floatexp radius_y, floatexp modulus_a_
     return smaller_of(radius_x, room / modulus_a_x);
 }
 
-bla_coefficients build_bla_coefficients(const reference_orbit& orbit)
+bla_coefficients build_bla_coefficients(const orbit_elements& orbit)
 {
     bla_coefficients table;
     table.layout = make_bla_layout(orbit.size());
@@ -113,7 +113,7 @@ bla_coefficients build_bla_coefficients(const reference_orbit& orbit)
     return table;
 }
 
-bla_table::bla_table(const reference_orbit& orbit, const bla_coefficients& coefficients, floatexp max_dc,
+bla_table::bla_table(const orbit_elements& orbit, const bla_coefficients& coefficients, floatexp max_dc,
                      delta_type type)
     : coefficients_(&coefficients), type_(type)
 {

@@ -13,7 +13,7 @@
 
 #include "complex_pair.h"
 #include "floatexp.h"
-#include "reference_orbit.h"
+#include "orbit_elements.h"
 
 #include <bit>
 #include <cassert>
@@ -50,7 +50,7 @@ struct bla_coefficients {
     std::vector<bla_coefficient> entries;
 };
 
-bla_coefficients build_bla_coefficients(const reference_orbit& orbit);
+bla_coefficients build_bla_coefficients(const orbit_elements& orbit);
 
 // The single step from element m: A = p z^(p-1), B = 1.
 complex_pair<floatexp> single_step_a(int exponent, complex_pair<floatexp> z);
@@ -85,7 +85,7 @@ struct alignas(64) double_skip {
 // double cannot hold is never valid with double deltas.
 class bla_table {
 public:
-    bla_table(const reference_orbit& orbit, const bla_coefficients& coefficients, floatexp max_dc, delta_type type);
+    bla_table(const orbit_elements& orbit, const bla_coefficients& coefficients, floatexp max_dc, delta_type type);
 
     delta_type type() const { return type_; }
     const bla_layout& layout() const { return coefficients_->layout; }

@@ -1,5 +1,6 @@
 #include "deep_render.h"
 
+#include "decimal_number.h"
 #include "perturbation.h"
 #include "perturbation_vector.h"
 
@@ -99,8 +100,8 @@ bool render_deep_view(const deep_view& view, bool use_table, int workers, std::i
         render_deep(*orbit, frame, nullptr, type, workers, counts);
         return true;
     }
-    const bla_coefficients coefficients = build_bla_coefficients(*orbit);
-    const bla_table table(*orbit, coefficients, frame_max_dc(frame), type);
+    const bla_coefficients coefficients = build_bla_coefficients(orbit->elements());
+    const bla_table table(orbit->elements(), coefficients, frame_max_dc(frame), type);
     render_deep(*orbit, frame, &table, type, workers, counts);
     return true;
 }

@@ -1,91 +1,16 @@
 #include "reference_orbit.h"
 
-#include "bla_table.h"
-
-#include <mpfr.h>
+#include "decimal_number.h"
+#include "mpfr_number.h"
 
 #include <algorithm>
+#include <cassert>
 #include <string>
 
 namespace {
 
-// An MPFR number that lives as long as its scope.
-class mpfr_number {
-public:
-    explicit mpfr_number(mpfr_prec_t precision) { mpfr_init2(value_, precision); }
-    ~mpfr_number() { mpfr_clear(value_); }
-    mpfr_number(const mpfr_number&) = delete;
-    mpfr_number& operator=(const mpfr_number&) = delete;
-
-    mpfr_ptr get() { return value_; }
-    operator mpfr_ptr() { return value_; }
-
-private:
-    mpfr_t value_;
-};
-
 // Elements reserved at most before an orbit starts: 768 MiB.
 constexpr std::int64_t orbit_reserve_cap = std::int64_t{1} << 24;
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-}  // namespace
-
-bool is_decimal_text(std::string_view text)
-{
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    while (i < n && is_digit(text[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < n && text[i] == '.') {
-        ++i;
-        while (i < n && is_digit(text[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        std::size_t exponent_digits = 0;
-        while (i < n && is_digit(text[i])) {
-            ++i;
-            ++exponent_digits;
-        }
-        if (exponent_digits == 0)
-            return false;
-    }
-    return i == n;
-}
-
-namespace {
-
-// Sets x to text rounded to x's precision; false unless text is a finite decimal.
-bool set_decimal(mpfr_ptr x, std::string_view text)
-{
-    if (!is_decimal_text(text))
-        return false;
-    const std::string terminated(text);
-    if (mpfr_set_str(x, terminated.c_str(), 10, MPFR_RNDN) != 0)
-        return false;
-    return mpfr_number_p(x) != 0;
-}
-
-// x to 53 bits at any magnitude.
-floatexp to_floatexp(mpfr_srcptr x)
-{
-    long exponent = 0;
-    const double mantissa = mpfr_get_d_2exp(&exponent, x, MPFR_RNDN);
-    return normalise_normal(mantissa, exponent);
-}
 
 // Moves z to z^p + c in place for p = 2, 3, 4, given zr2 = zr^2 and zi2 = zi^2.
 // In-place MPFR operations on a fixed set of numbers: no allocation per step.
@@ -190,40 +115,6 @@ std::optional<reference_orbit> compute_reference_orbit(const orbit_request& requ
     return orbit;
 }
 
-std::optional<floatexp> parse_decimal(std::string_view text)
-{
-    mpfr_number x(53);
-    if (!set_decimal(x, text))
-        return std::nullopt;
-    return to_floatexp(x.get());
-}
-
-std::string format_decimal(floatexp x)
-{
-    if (is_zero(x))
-        return "0";
-    mpfr_number v(53);
-    mpfr_set_d(v, x.m, MPFR_RNDN);
-    mpfr_mul_2si(v, v, static_cast<long>(x.e), MPFR_RNDN);  // exact: the mantissa keeps its 53 bits
-    // 17 significant digits always read back as the same 53-bit number.
-    mpfr_exp_t exponent = 0;
-    char* digits = mpfr_get_str(nullptr, &exponent, 10, 17, v, MPFR_RNDN);
-    std::string text(digits);
-    mpfr_free_str(digits);
-    const bool negative = text[0] == '-';
-    std::string mantissa = text.substr(negative ? 1 : 0);
-    while (mantissa.size() > 1 && mantissa.back() == '0')
-        mantissa.pop_back();
-    // 0.d1d2... x 10^exponent is d1.d2... x 10^(exponent - 1).
-    std::string out(negative ? 1 : 0, '-');
-    out += mantissa[0];
-    if (mantissa.size() > 1)
-        out.append(1, '.').append(mantissa, 1);
-    if (exponent != 1)
-        out.append(1, 'e').append(std::to_string(static_cast<long long>(exponent) - 1));
-    return out;
-}
-
 std::int64_t view_precision(floatexp radius, std::int32_t width, std::int32_t height)
 {
     assert(radius.m > 0.0 && width > 0 && height > 0);
@@ -238,4 +129,3 @@ std::int64_t orbit_bytes(std::int64_t elements)
     return elements * static_cast<std::int64_t>(sizeof(complex_pair<double>) + sizeof(complex_pair<floatexp>));
 }
 
-std::int64_t orbit_and_table_bytes(std::int64_t elements) { return orbit_bytes(elements) + bla_table_bytes(elements); }

@@ -10,6 +10,7 @@
 
 #include "complex_pair.h"
 #include "floatexp.h"
+#include "orbit_elements.h"
 
 #include <cstdint>
 #include <functional>
@@ -35,6 +36,8 @@ struct reference_orbit {
     std::int64_t size() const { return static_cast<std::int64_t>(values.size()); }
     // Index of the last element; a pixel at it must rebase before it steps.
     std::int64_t last() const { return size() - 1; }
+
+    orbit_elements elements() const { return {exponent, values, extended}; }
 };
 
 // The orbit's elements in the loop's number type.
@@ -55,19 +58,6 @@ inline constexpr std::int64_t orbit_progress_interval = 1 << 14;
 std::optional<reference_orbit> compute_reference_orbit(const orbit_request& request,
                                                        const orbit_progress& progress = {});
 
-// Whether text is [+-] digits [. digits] [(e|E) [+-] digits], with at least
-// one digit before the exponent: the only form of number accepted anywhere,
-// so that the library's own extensions (inf, nan, @, spaces) never are.
-bool is_decimal_text(std::string_view text);
-
-// The shortest-ish decimal text of x that reads back as exactly x: 17
-// significant digits without trailing zeros, e.g. "3.1622776601683794e-2501".
-std::string format_decimal(floatexp x);
-
-// Decimal text as a floatexp (correctly rounded); nothing when it is not a
-// finite number. Any length and any exponent, e.g. a radius of "1e-10000".
-std::optional<floatexp> parse_decimal(std::string_view text);
-
 // The precision in bits a view needs: enough to resolve its pixel spacing
 // 2r/S (S = min(width, height)) plus view_precision_margin.
 std::int64_t view_precision(floatexp radius, std::int32_t width, std::int32_t height);
@@ -80,9 +70,7 @@ std::int64_t view_precision(floatexp radius, std::int32_t width, std::int32_t he
 // growth of the deltas themselves.
 inline constexpr std::int64_t view_precision_margin = 64;
 
-// Bytes an orbit of the given number of elements takes, and with it the
-// approximation table (coefficients and one frame's radii), so that a view
-// can be refused before any work. An orbit of a limit L has at most L + 2
+// Bytes an orbit of the given number of elements takes, so that a view can
+// be refused before any work. An orbit of a limit L has at most L + 2
 // elements.
 std::int64_t orbit_bytes(std::int64_t elements);
-std::int64_t orbit_and_table_bytes(std::int64_t elements);

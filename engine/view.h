@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 // The start-up view.
 inline constexpr std::int32_t IMAGE_WIDTH = 640;
@@ -25,13 +24,6 @@ struct view_parameters {
     std::int32_t max_iterations = DEFAULT_MAX_ITERATIONS;
     std::int32_t figure_index = 0;
     std::int32_t palette_index = 0;
-    // The centre and the radius as the decimal texts they were given in,
-    // every digit kept, for views deeper than a double can hold; empty where
-    // the double above is the whole value. Only the command-line renderer
-    // reads them.
-    std::string center_x_text = {};
-    std::string center_y_text = {};
-    std::string radius_text = {};
 
     // Field by field; the doubles by value, so 0.0 equals -0.0 and a NaN nothing.
     bool operator==(const view_parameters&) const = default;

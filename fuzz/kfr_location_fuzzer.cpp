@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fail("a refused location changed the view");
         return 0;
     }
-    const view_parameters& v = options.view;
+    const render_view& v = options.view;
     if (!renderer_accepts_iterations(v.max_iterations) || !accepts_figure(v.figure_index) ||
-        !renderer_accepts_center(v.center_x) || !renderer_accepts_center(v.center_y) ||
-        text.find(v.center_x_text) == std::string::npos || text.find(v.center_y_text) == std::string::npos)
+        !renderer_accepts_center(v.center_x.value) || !renderer_accepts_center(v.center_y.value) ||
+        text.find(v.center_x.text) == std::string::npos || text.find(v.center_y.text) == std::string::npos)
         fail("accepted a location out of range from %s", quoted(text).c_str());
     render_options back;
     if (!parse_view_text(format_view_text(options, true, "x"), back, message) || !(back.view == v))

@@ -43,7 +43,7 @@ std::pair<double, double> c_pair(const std::string& value, char separator)
 // The value of a numeric flag's field, as a double.
 double field_of(const render_flag& flag, render_options& options)
 {
-    return flag.kind == flag_kind::integer ? double(flag.integer(options)) : flag.real(options);
+    return flag.kind == flag_kind::integer ? double(flag.integer(options)) : flag.number(options).value;
 }
 
 bool numeric(const render_flag& flag)
@@ -76,7 +76,7 @@ void check_render(const std::vector<std::string>& args, render_options options)
             range = c_pair(args[a + 1], ':');
         else if (numeric(*flag))
             given[flag->name] = c_number(args[a + 1], flag->kind == flag_kind::integer);
-        if (flag->text)
+        if (flag->number)
             given_text[flag->name] = args[a + 1];
     }
     render_options defaults;
@@ -97,8 +97,9 @@ void check_render(const std::vector<std::string>& args, render_options options)
             fail("took %s %a where %a was given", std::string(flag.name).c_str(), taken, want);
         // The text is kept exactly as given.
         const auto t = given_text.find(flag.name);
-        if (flag.text && flag.text(options) != (t != given_text.end() ? t->second : flag.text(defaults)))
-            fail("took %s's text %s", std::string(flag.name).c_str(), quoted(flag.text(options)).c_str());
+        if (flag.number &&
+            flag.number(options).text != (t != given_text.end() ? t->second : flag.number(defaults).text))
+            fail("took %s's text %s", std::string(flag.name).c_str(), quoted(flag.number(options).text).c_str());
     }
     const bool movie = options.frames > 1;
     if (given.contains("--zoom-from") != movie)

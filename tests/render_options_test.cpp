@@ -17,16 +17,28 @@ namespace {
 // The doubles as bits, so that -0.0 and 0.0 differ.
 auto fields(const render_options& o)
 {
-    const auto bits = [](double d) { return std::bit_cast<std::uint64_t>(d); };
-    const view_parameters& v = o.view;
-    return std::tuple(bits(v.center_x), bits(v.center_y), bits(v.radius), v.max_iterations, v.figure_index, v.palette_index,
-                      v.center_x_text, v.center_y_text, v.radius_text, o.zoom_from_text, o.method, o.memory_limit,
-                      o.repeat, o.output, o.output_argument, o.png, o.raw, o.width, o.height, o.workers, o.quiet,
-                      bits(o.zoom_from), o.frames, o.first_frame, o.last_frame, frame_name(o.pattern, 7), o.npy,
+    const auto bits = [](const decimal& d) {
+        return std::tuple(d.text, std::bit_cast<std::uint64_t>(d.value), d.extended.m, d.extended.e);
+    };
+    const render_view& v = o.view;
+    return std::tuple(bits(v.center_x), bits(v.center_y), bits(v.radius), v.max_iterations, v.figure_index,
+                      v.palette_index, o.method, o.memory_limit, o.repeat, o.output, o.output_argument, o.png, o.raw,
+                      o.width, o.height, o.workers, o.quiet, bits(o.zoom_from), o.frames, o.first_frame, o.last_frame, frame_name(o.pattern, 7), o.npy,
                       o.samples, o.resume, o.smooth);
 }
 
 using change = void (*)(render_options&);
+
+// A number as the flags read it: its text, its double and the text's own
+// 53 bits at any magnitude.
+decimal number(const char* text, double value) { return {text, value, *parse_decimal(text)}; }
+
+// A view of the given numbers.
+render_view view_of(decimal x, decimal y, decimal r, std::int32_t iterations, std::int32_t figure,
+                    std::int32_t palette)
+{
+    return {std::move(x), std::move(y), std::move(r), iterations, figure, palette};
+}
 
 constexpr const char* deep_x = "-1.74995768370609350360221450607069970727110579726252077930242837820286008082972804887218672784431700831100544507655659531379747541999999995";
 
@@ -54,14 +66,16 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--center-x", "-0.743643887037151", "--center-y", "+0.5", "--radius", "4", "--iterations", "60000",
           "--figure", "2", "--palette", "14", "--repeat", "10000", "--output", "x.PNG"},
          nullptr, [](render_options& o) {
-             o.view = {-0.743643887037151, 0.5, 4.0, 60000, 2, 14, "-0.743643887037151", "+0.5", "4"};
+             o.view = view_of(number("-0.743643887037151", -0.743643887037151), number("+0.5", 0.5), number("4", 4.0),
+                              60000, 2, 14);
              std::tie(o.repeat, o.output, o.output_argument, o.png, o.last_frame) =
                  std::tuple(10000, "x.PNG", 16, true, 0);
          }},
         {{"--output", "y.png", "--center-x", "4e-320", "--center-y", "-1e-400", "--output", "x.Bmp", "--radius",
           "1.0000000000000001e-14", "--iterations", "1", "--quiet"},
          nullptr, [](render_options& o) {
-             o.view = {4e-320, -0.0, 1.0000000000000001e-14, 1, 0, 0, "4e-320", "-1e-400", "1.0000000000000001e-14"};
+             o.view = view_of(number("4e-320", 4e-320), number("-1e-400", -0.0),
+                              number("1.0000000000000001e-14", 1.0000000000000001e-14), 1, 0, 0);
              std::tie(o.output, o.output_argument, o.quiet, o.last_frame) = std::tuple("x.Bmp", 8, true, 0);
          }},
         {{"--size", "16384x16", "--workers", "1024", "--output", "x.bmp", "--size", "16x16384", "--workers", "1"},
@@ -73,29 +87,30 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--zoom-from", "4", "--radius", "1e-13", "--frames", "1000000", "--frame-range", "3:999999", "--output",
           "f%%-%04d.png"},
          nullptr, [](render_options& o) {
-             std::tie(o.zoom_from, o.zoom_from_text, o.view.radius, o.view.radius_text, o.frames) =
-                 std::tuple(4.0, "4", 1e-13, "1e-13", 1000000);
+             std::tie(o.zoom_from, o.view.radius, o.frames) =
+                 std::tuple(number("4", 4.0), number("1e-13", 1e-13), 1000000);
              std::tie(o.first_frame, o.last_frame, o.output, o.output_argument, o.png, o.pattern) =
                  std::tuple(3, 999999, "f%%-%04d.png", 10, true, frame_pattern{"f%-", 4, ".png"});
          }},
         {{"--zoom-from", "1", "--frames", "2", "--output", "-"},
          nullptr, [](render_options& o) {
-             std::tie(o.zoom_from, o.zoom_from_text, o.frames, o.last_frame, o.output_argument, o.raw) =
-                 std::tuple(1.0, "1", 2, 1, 6, true);
+             std::tie(o.zoom_from, o.frames, o.last_frame, o.output_argument, o.raw) =
+                 std::tuple(number("1", 1.0), 2, 1, 6, true);
              o.output += '-';  // GCC 12 warns wrongly (-Wrestrict) on = "-"
          }},
         // A deep view: the texts kept whole, the doubles their nearest (the radius none).
         {{"--center-x", deep_x, "--radius", "5e-534", "--iterations", "2147483647", "--method", "perturbation",
           "--memory-limit", "512M", "--output", "d.png"},
          nullptr, [](render_options& o) {
-             o.view = {-1.7499576837060935, 0.0, 0.0, 2147483647, 0, 0, deep_x, "", "5e-534"};
+             o.view = view_of(number(deep_x, -1.7499576837060935), decimal_of(0.0), number("5e-534", 0.0), 2147483647, 0,
+                              0);
              std::tie(o.method, o.memory_limit, o.output, o.output_argument, o.png, o.last_frame) =
                  std::tuple(render_method::perturbation, 512u << 20, "d.png", 12, true, 0);
          }},
         {{"--samples", "16", "--zoom-from", "2", "--frames", "3", "--resume", "--output", "f%d.npy", "--samples", "1"},
          nullptr, [](render_options& o) {
-             std::tie(o.samples, o.resume, o.npy, o.zoom_from, o.zoom_from_text, o.frames, o.last_frame, o.output) =
-                 std::tuple(1, true, true, 2.0, "2", 3, 2, "f%d.npy");
+             std::tie(o.samples, o.resume, o.npy, o.zoom_from, o.frames, o.last_frame, o.output) =
+                 std::tuple(1, true, true, number("2", 2.0), 3, 2, "f%d.npy");
              std::tie(o.output_argument, o.pattern) = std::tuple(9, frame_pattern{"f", 0, ".npy"});
          }},
         {{"--samples", "16", "--smooth", "--output", "s.png"},
@@ -105,7 +120,7 @@ TEST(RenderOptions, ReadsOrRefuses)
          }},
         {{"--radius", "1e-14", "--memory-limit", "3G", "--method", "auto", "--output", "a.bmp"},
          nullptr, [](render_options& o) {
-             std::tie(o.view.radius, o.view.radius_text, o.memory_limit) = std::tuple(1e-14, "1e-14", 3ull << 30);
+             std::tie(o.view.radius, o.memory_limit) = std::tuple(number("1e-14", 1e-14), 3ull << 30);
              std::tie(o.output, o.output_argument, o.last_frame) = std::tuple("a.bmp", 8, 0);
          }},
         {{"--output", "a.bmp", "--radius", "0"}, RADIUS_REFUSAL("0")},
@@ -293,7 +308,7 @@ TEST(RenderOptions, KfrLocations)
             EXPECT_EQ(fields(options), fields(render_options{}));
             continue;
         }
-        EXPECT_EQ(std::tuple(options.view.center_x_text, options.view.radius_text, options.view.max_iterations,
+        EXPECT_EQ(std::tuple(options.view.center_x.text, options.view.radius.text, options.view.max_iterations,
                              options.view.figure_index),
                   std::tuple(std::string(c.re), std::string(c.radius), c.iterations, c.figure));
     }
@@ -304,30 +319,31 @@ TEST(RenderOptions, KfrLocations)
 TEST(RenderOptions, ViewTextReadsBack)
 {
     render_options o;
-    o.view = {-0.743643887037151, -0.0, std::nextafter(1e-14, 1.0), 60000, 2, 14};
+    o.view = view_of(decimal_of(-0.743643887037151), decimal_of(-0.0), decimal_of(std::nextafter(1e-14, 1.0)),
+                     60000, 2, 14);
     std::tie(o.width, o.height) = std::tuple(16384, 16);
     for (const double x : {0.1, 4e-320, DBL_MAX, -DBL_MIN, 1.0 / 3}) {
-        o.view.center_x = x;
+        o.view.center_x = decimal_of(x);
         render_options back;
         std::string message;
         ASSERT_TRUE(parse_view_text(format_view_text(o, false, "1.2.3.4 beta"), back, message)) << message;
-        EXPECT_EQ(std::tie(back.view.center_y_text, back.view.radius_text), std::tuple("-0", "1.0000000000000002e-14"));
-        back.view.center_x_text = back.view.center_y_text = back.view.radius_text = "";  // the doubles are stored
+        EXPECT_EQ(std::tie(back.view.center_y.text, back.view.radius.text), std::tuple("-0", "1.0000000000000002e-14"));
         EXPECT_EQ(fields(back), fields(o));
     }
     // Perturbation stores the texts given, every digit, and a forced method.
     render_options deep = o;
-    std::tie(deep.view.center_x, deep.view.center_x_text, deep.view.radius, deep.view.radius_text, deep.method) =
-        std::tuple(0.1, "0.1000000000000000000000000000000000000000000000001", 0.0, "1e-5000", render_method::perturbation);
+    std::tie(deep.view.center_x, deep.view.radius, deep.method) =
+        std::tuple(number("0.1000000000000000000000000000000000000000000000001", 0.1), number("1e-5000", 0.0),
+                   render_method::perturbation);
     render_options back;
     std::string message;
     ASSERT_TRUE(parse_view_text(format_view_text(deep, true, "x"), back, message)) << message;
-    EXPECT_EQ(std::tie(back.view.center_x_text, back.view.radius_text, back.method),
-              std::tie(deep.view.center_x_text, deep.view.radius_text, deep.method));
+    EXPECT_EQ(std::tie(back.view.center_x, back.view.radius, back.method),
+              std::tie(deep.view.center_x, deep.view.radius, deep.method));
     // The same view rendered by the double definition stores what it read.
-    std::tie(deep.view.radius, deep.view.radius_text) = std::tuple(0.25, "0.2500");
+    deep.view.radius = number("0.2500", 0.25);
     ASSERT_TRUE(parse_view_text(format_view_text(deep, false, "x"), back, message)) << message;
-    EXPECT_EQ(std::tie(back.view.center_x_text, back.view.radius_text), std::tuple("0.1", "0.25"));
+    EXPECT_EQ(std::tie(back.view.center_x.text, back.view.radius.text), std::tuple("0.1", "0.25"));
     const char* bad[] = {
         "center-x=0\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16",  // no version
         "center-x=0\ncenter-x=0\ncenter-y=0\nradius=2\niterations=1\nfigure=0\npalette=0\nsize=16x16\nversion=",

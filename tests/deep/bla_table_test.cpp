@@ -31,7 +31,7 @@ protected:
         const table_case c = GetParam();
         orbit_ = compute_reference_orbit({c.re, c.im, c.exponent, c.limit, 200});
         ASSERT_TRUE(orbit_);
-        coefficients_ = build_bla_coefficients(*orbit_);
+        coefficients_ = build_bla_coefficients(orbit_->elements());
     }
 
     const floatexp max_dc_ = scale_by_power_of_two(to_floatexp(GetParam().max_dc_mantissa), GetParam().max_dc_exponent);
@@ -44,7 +44,7 @@ protected:
 // lose no more than as many plain double steps.
 TEST_P(bla_tables, a_skip_agrees_with_its_plain_steps_anywhere_within_its_radius)
 {
-    const bla_table table(*orbit_, coefficients_, max_dc_, delta_type::extended_range);
+    const bla_table table(orbit_->elements(), coefficients_, max_dc_, delta_type::extended_range);
     const bla_layout& layout = table.layout();
     int checked = 0;
     for (int k = 1; k <= std::min(layout.levels, 10); ++k) {
@@ -107,7 +107,7 @@ std::int64_t longest_valid(const bla_table& table, std::int64_t m, std::int64_t 
 TEST_P(bla_tables, a_lookup_gives_the_longest_valid_skip_that_fits)
 {
     for (const delta_type type : {delta_type::extended_range, delta_type::double_precision}) {
-        const bla_table table(*orbit_, coefficients_, max_dc_, type);
+        const bla_table table(orbit_->elements(), coefficients_, max_dc_, type);
         const bla_layout& layout = table.layout();
         const std::int64_t last = orbit_->last();
         const auto entry = [&](std::int64_t m, std::int64_t length) {

@@ -3,7 +3,7 @@
 
 #include "complex_pair.h"
 #include "floatexp.h"
-#include "mpfr_number.h"
+#include "mpfr_complex.h"
 
 // x exactly: its 53-bit mantissa fits the number's precision.
 inline void set(mpfr_ptr r, floatexp x)

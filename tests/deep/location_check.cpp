@@ -1,5 +1,6 @@
 #include "location_check.h"
 
+#include "decimal_number.h"
 #include "deep_render.h"
 #include "reference_orbit.h"
 
@@ -21,8 +22,8 @@ std::vector<std::int32_t> deep_counts(const oracle_view& view, const reference_o
         render_deep(orbit, frame, nullptr, type, check_workers, counts.data());
         return counts;
     }
-    const bla_coefficients coefficients = build_bla_coefficients(orbit);
-    const bla_table table(orbit, coefficients, frame_max_dc(frame), type);
+    const bla_coefficients coefficients = build_bla_coefficients(orbit.elements());
+    const bla_table table(orbit.elements(), coefficients, frame_max_dc(frame), type);
     render_deep(orbit, frame, &table, type, check_workers, counts.data());
     return counts;
 }

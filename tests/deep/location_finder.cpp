@@ -1,6 +1,6 @@
 #include "location_finder.h"
 
-#include "mpfr_number.h"
+#include "mpfr_complex.h"
 
 namespace {
 

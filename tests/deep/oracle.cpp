@@ -1,6 +1,6 @@
 #include "oracle.h"
 
-#include "mpfr_number.h"
+#include "mpfr_complex.h"
 
 #include <algorithm>
 #include <cassert>

@@ -2,6 +2,7 @@
 // rebasing against the oracle's counts for pixels far from the reference,
 // and whole images against the loop pixel by pixel.
 #include "deep_render.h"
+#include "decimal_number.h"
 #include "exact_arithmetic.h"
 #include "oracle.h"
 #include "perturbation.h"
@@ -109,10 +110,10 @@ TEST_P(rebasing, pixels_that_rebase_get_the_oracle_count)
     };
     const complex_pair<double> dc{offset(c.pixel_re, c.reference_re), offset(c.pixel_im, c.reference_im)};
     const std::int32_t expected = oracle_escape_time(c.exponent, c.pixel_re, c.pixel_im, c.limit, rebase_bits);
-    const bla_coefficients coefficients = build_bla_coefficients(*orbit);
+    const bla_coefficients coefficients = build_bla_coefficients(orbit->elements());
     const floatexp max_dc = to_floatexp(std::abs(dc.re) + std::abs(dc.im));
-    const bla_table table_double(*orbit, coefficients, max_dc, delta_type::double_precision);
-    const bla_table table_extended(*orbit, coefficients, max_dc, delta_type::extended_range);
+    const bla_table table_double(orbit->elements(), coefficients, max_dc, delta_type::double_precision);
+    const bla_table table_extended(orbit->elements(), coefficients, max_dc, delta_type::extended_range);
     EXPECT_EQ(perturbed_escape_time(*orbit, nullptr, dc, c.limit), expected);
     EXPECT_EQ(perturbed_escape_time(*orbit, &table_double, dc, c.limit), expected);
     EXPECT_EQ(perturbed_escape_time(*orbit, nullptr, to_floatexp(dc), c.limit), expected);
@@ -161,8 +162,8 @@ TEST_P(deep_images, hold_each_pixel_count_of_the_loop_at_its_place_whatever_the_
     ASSERT_TRUE(orbit);
     const deep_frame frame{equal_scales_grid(c.width, c.height), radius, c.limit};
     const delta_type type = frame_delta_type(radius);
-    const bla_coefficients coefficients = build_bla_coefficients(*orbit);
-    const bla_table table(*orbit, coefficients, frame_max_dc(frame), type);
+    const bla_coefficients coefficients = build_bla_coefficients(orbit->elements());
+    const bla_table table(orbit->elements(), coefficients, frame_max_dc(frame), type);
     std::vector<std::int32_t> expected;
     for (std::int32_t i = 0; i < c.height; ++i)
         for (std::int32_t x = 0; x < c.width; ++x)

@@ -2,6 +2,7 @@
 // on every vector path the processor has: the test locations in double
 // deltas and small views of each exponent.
 #include "deep_render.h"
+#include "decimal_number.h"
 #include "perturbation.h"
 #include "perturbation_vector.h"
 #include "render_paths.h"

@@ -1,6 +1,7 @@
 // The reference orbit against the definition and the oracle's count, its
 // reading of decimal text, and the precision it asks for.
 #include "exact_arithmetic.h"
+#include "decimal_number.h"
 #include "oracle.h"
 #include "reference_orbit.h"
 

@@ -1,7 +1,7 @@
 #include "test_locations.h"
 
 #include "location_finder.h"
-#include "mpfr_number.h"
+#include "mpfr_complex.h"
 
 namespace {
 

@@ -1,36 +1,10 @@
-// MPFR numbers for the tests: a number that clears itself, and a complex
-// pair of them.
+// Complex MPFR numbers for the tests and benchmarks, and their decimal texts.
 #pragma once
 
-#include <mpfr.h>
+#include "mpfr_number.h"
 
 #include <string>
 #include <string_view>
-
-class mpfr_number {
-public:
-    explicit mpfr_number(mpfr_prec_t precision) { mpfr_init2(value_, precision); }
-    mpfr_number(mpfr_prec_t precision, long value) : mpfr_number(precision) { mpfr_set_si(value_, value, MPFR_RNDN); }
-    mpfr_number(const mpfr_number& other) : mpfr_number(mpfr_get_prec(other.value_))
-    {
-        mpfr_set(value_, other.value_, MPFR_RNDN);
-    }
-    mpfr_number& operator=(const mpfr_number& other)
-    {
-        mpfr_set_prec(value_, mpfr_get_prec(other.value_));
-        mpfr_set(value_, other.value_, MPFR_RNDN);
-        return *this;
-    }
-    ~mpfr_number() { mpfr_clear(value_); }
-
-    mpfr_ptr get() { return value_; }
-    mpfr_srcptr get() const { return value_; }
-    operator mpfr_ptr() { return value_; }
-    operator mpfr_srcptr() const { return value_; }
-
-private:
-    mpfr_t value_;
-};
 
 struct mpfr_complex {
     mpfr_number re;
