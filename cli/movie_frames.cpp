@@ -4,11 +4,6 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr double LN2 = 0.6931471805599453094;
-
-}  // namespace
 
 bool parse_frame_pattern(std::string_view text, frame_pattern& pattern)
 {

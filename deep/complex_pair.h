@@ -76,17 +76,21 @@ inline complex_pair<double> to_double(complex_pair<floatexp> a) { return {to_dou
 inline bool outside_escape_radius(complex_pair<double> a) { return norm(a) > 4.0; }
 inline bool outside_escape_radius(complex_pair<floatexp> a) { return norm(a) > floatexp{1.0, 2}; }
 
-// |a| < |b|, compared through the squared moduli. Doubles below 2^-450
-// would lose their squares to underflow, so two small ones are compared
-// scaled up by an exact power of two.
+// Squared moduli below SMALL_NORM may have lost bits to underflow (doubles
+// below 2^-450 do); two such are compared scaled up by SMALL_MODULUS_SCALE,
+// an exact power of two that brings them back into the normal range.
+inline constexpr double SMALL_NORM = 0x1p-900;
+inline constexpr double SMALL_MODULUS_SCALE = 0x1p600;
+
+// |a| < |b|, compared through the squared moduli, scaled where both are small.
 inline bool modulus_less(complex_pair<double> a, complex_pair<double> b)
 {
     const double nb = norm(b);
-    if (nb >= 0x1p-900)
+    if (nb >= SMALL_NORM)
         return norm(a) < nb;
-    if (norm(a) >= 0x1p-900)
+    if (norm(a) >= SMALL_NORM)
         return false;
-    const double up = 0x1p600;
+    const double up = SMALL_MODULUS_SCALE;
     return norm(complex_pair<double>{a.re * up, a.im * up}) < norm(complex_pair<double>{b.re * up, b.im * up});
 }
 

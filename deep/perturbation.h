@@ -22,9 +22,14 @@
 #include <type_traits>
 
 // (z + d)^P - z^P + dc, expanded so that no large terms cancel: the
-// difference of powers keeps d as a factor.
-template <int P, class T>
-complex_pair<T> perturbed_step(complex_pair<T> z, complex_pair<T> d, complex_pair<T> dc)
+// difference of powers keeps d as a factor. Written once for every number
+// the loop runs in (complex_pair of double or floatexp, and a vector unit's
+// lanes, whose +, *, square and mul_small are the same real operations in
+// the same order), so that every one of them takes the same step bit for
+// bit. Always inlined: within a vector unit's function its operations are
+// that unit's.
+template <int P, class Complex>
+[[gnu::always_inline]] inline Complex perturbed_step(Complex z, Complex d, Complex dc)
 {
     if constexpr (P == 2) {
         // (2z + d) d

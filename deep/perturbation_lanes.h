@@ -3,11 +3,10 @@
 // per lane: all-ones lanes for SSE2 and AVX2, an opmask for AVX-512), the
 // constants width and vectors, and load, store, set1, add, sub, mul,
 // greater, greater_equal, less, equal, either, both, choose, select, bits
-// and gather_pair. Each unit's file defines
-// LANES_TARGET, its instruction set, before including this; only the
-// functions that handle vectors are compiled for it (a target attribute per
-// function). Everything here has internal linkage, so no copy built for a
-// wider unit can stand in for a baseline one.
+// and gather_pair: the same lanes_*.h as the exact kernel's. Each unit's
+// file includes lane_target.h, with its instruction set, and its unit's
+// lanes before this. Everything here has internal linkage, so no copy built
+// for a wider unit can stand in for a baseline one.
 //
 // Every lane follows perturbed_escape_time_of's iteration with the same IEEE
 // operations in the same order, so its count is the scalar loop's. A round
@@ -19,23 +18,21 @@
 #include "perturbation.h"
 #include "perturbation_vector.h"
 
+#include "lane_storage.h"
+#include "lane_target.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <memory>
-#include <new>
-
-#ifndef LANES_TARGET
-#error "define LANES_TARGET, the instruction set of the lanes, before including perturbation_lanes.h"
-#endif
-#define LANES_FUNCTION [[gnu::target(LANES_TARGET)]]
-#define LANES_INLINE [[gnu::always_inline, gnu::target(LANES_TARGET)]]
 
 namespace {
 
 // A complex number per lane, with complex_pair's operations in the same
-// order of real operations.
+// order of real operations. The unit's vector types are the compiler's own
+// vector types, so these are written with its operators and no target of
+// their own: inlined into a unit's function, they are that unit's
+// instructions, and perturbed_step can take them as it takes complex_pair.
 template <class L>
 struct lane_complex {
     typename L::vec re;
@@ -43,64 +40,50 @@ struct lane_complex {
 };
 
 template <class L>
-LANES_INLINE inline lane_complex<L> operator+(lane_complex<L> a, lane_complex<L> b)
+[[gnu::always_inline]] inline lane_complex<L> operator+(lane_complex<L> a, lane_complex<L> b)
 {
-    return {L::add(a.re, b.re), L::add(a.im, b.im)};
+    return {a.re + b.re, a.im + b.im};
 }
 
 template <class L>
-LANES_INLINE inline lane_complex<L> operator*(lane_complex<L> a, lane_complex<L> b)
+[[gnu::always_inline]] inline lane_complex<L> operator*(lane_complex<L> a, lane_complex<L> b)
 {
-    return {L::sub(L::mul(a.re, b.re), L::mul(a.im, b.im)), L::add(L::mul(a.re, b.im), L::mul(a.im, b.re))};
+    return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
 }
 
 template <class L>
-LANES_INLINE inline lane_complex<L> square(lane_complex<L> a)
+[[gnu::always_inline]] inline lane_complex<L> square(lane_complex<L> a)
 {
-    const typename L::vec t = L::mul(a.re, a.im);
-    return {L::sub(L::mul(a.re, a.re), L::mul(a.im, a.im)), L::add(t, t)};
+    const typename L::vec t = a.re * a.im;
+    return {a.re * a.re - a.im * a.im, t + t};
 }
 
 // x * k rounds as the scalar x * k does: k converts to double exactly.
 template <class L>
-LANES_INLINE inline lane_complex<L> mul_small(lane_complex<L> a, int k)
+[[gnu::always_inline]] inline lane_complex<L> mul_small(lane_complex<L> a, int k)
 {
-    const typename L::vec f = L::set1(static_cast<double>(k));
-    return {L::mul(a.re, f), L::mul(a.im, f)};
+    const double f = static_cast<double>(k);
+    return {a.re * f, a.im * f};
 }
 
 template <class L>
-LANES_INLINE inline typename L::vec norm(lane_complex<L> a)
+[[gnu::always_inline]] inline typename L::vec norm(lane_complex<L> a)
 {
-    return L::add(L::mul(a.re, a.re), L::mul(a.im, a.im));
-}
-
-// perturbed_step, term for term.
-template <int P, class L>
-LANES_INLINE inline lane_complex<L> lane_step(lane_complex<L> z, lane_complex<L> d, lane_complex<L> dc)
-{
-    if constexpr (P == 2) {
-        return (mul_small(z, 2) + d) * d + dc;
-    } else if constexpr (P == 3) {
-        return (mul_small(z * (z + d), 3) + square(d)) * d + dc;
-    } else {
-        static_assert(P == 4);
-        return ((mul_small(z, 2) + d) * d) * (square(z + d) + square(z)) + dc;
-    }
+    return a.re * a.re + a.im * a.im;
 }
 
 // modulus_less(w, d) per lane, given nw = norm(w). The scaled comparison of
 // two tiny moduli is worked out only when some lane needs it. A NaN delta
 // (an idle lane) compares as not less.
 template <class L>
-LANES_INLINE inline typename L::flags lane_modulus_less(lane_complex<L> w, typename L::vec nw, lane_complex<L> d)
+LANE_INLINE inline typename L::flags lane_modulus_less(lane_complex<L> w, typename L::vec nw, lane_complex<L> d)
 {
     const typename L::vec nb = norm(d);
-    const typename L::vec tiny = L::set1(0x1p-900);
+    const typename L::vec tiny = L::set1(SMALL_NORM);
     const typename L::flags small = L::less(nb, tiny);
     typename L::flags result = L::less(nw, nb);
     if (L::bits(small) != 0) [[unlikely]] {
-        const typename L::vec up = L::set1(0x1p600);
+        const typename L::vec up = L::set1(SMALL_MODULUS_SCALE);
         const lane_complex<L> wu{L::mul(w.re, up), L::mul(w.im, up)};
         const lane_complex<L> du{L::mul(d.re, up), L::mul(d.im, up)};
         result = L::choose(small, L::both(L::less(nw, tiny), L::less(norm(wu), norm(du))), result);
@@ -108,13 +91,11 @@ LANES_INLINE inline typename L::flags lane_modulus_less(lane_complex<L> w, typen
     return result;
 }
 
-inline constexpr std::size_t DEEP_LANE_ALIGNMENT = 64;
-
 // The pixels of one worker, one entry per lane. m and n are held as doubles
 // (exact: both stay below 2^32), so that they share the vectors' compares
 // and selects with the deltas on every unit.
 template <int N>
-struct alignas(DEEP_LANE_ALIGNMENT) deep_lane_group {
+struct alignas(LANE_ALIGNMENT) deep_lane_group {
     double dr[N];  // the delta; NaN in an idle lane
     double di[N];
     double cr[N];  // dc
@@ -130,7 +111,7 @@ struct alignas(DEEP_LANE_ALIGNMENT) deep_lane_group {
 
 // Computes worker k's pixels with exponent P.
 template <class L, int P>
-LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
+LANE_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
 {
     using vec = typename L::vec;
     using flags = typename L::flags;
@@ -141,13 +122,8 @@ LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
     const std::int64_t last = job.last;
     const double* const z = &job.z[0].re;
 
-    // The Windows x64 ABI aligns the stack to 16 bytes only, and GCC for
-    // mingw-w64 does not realign it for wider types: place the lanes by hand.
-    unsigned char storage[sizeof(deep_lane_group<N>) + DEEP_LANE_ALIGNMENT];
-    void* place = storage;
-    std::size_t room = sizeof storage;
-    deep_lane_group<N>& g =
-        *new (std::align(DEEP_LANE_ALIGNMENT, sizeof(deep_lane_group<N>), place, room)) deep_lane_group<N>;
+    aligned_lanes<deep_lane_group<N>> lanes;
+    deep_lane_group<N>& g = lanes.get();
 
     worker_pixels pixels(frame.grid, job.workers, k);
     int active = 0;
@@ -197,7 +173,7 @@ LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
             d = {L::select(rebase, w.re, d.re), L::select(rebase, w.im, d.im)};
             m = L::select(rebase, L::set1(0.0), m);
             zm = {L::select(rebase, zero_r, zm.re), L::select(rebase, zero_i, zm.im)};
-            const lane_complex<L> next = lane_step<P>(zm, d, dc);
+            const lane_complex<L> next = perturbed_step<P>(zm, d, dc);
             L::store(g.dr + o, next.re);
             L::store(g.di + o, next.im);
             L::store(g.m + o, L::add(m, L::set1(1.0)));
@@ -224,7 +200,7 @@ LANES_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
 
 // Runs worker k with the loop of the orbit's exponent.
 template <class L>
-LANES_FUNCTION void run_deep_lanes_for(const deep_lane_job& job, int k)
+LANE_FUNCTION void run_deep_lanes_for(const deep_lane_job& job, int k)
 {
     switch (job.exponent) {
     case 2:

@@ -2,12 +2,6 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr double LN2 = 0.6931471805599453094;
-
-}  // namespace
-
 double portable_log(double x)
 {
     int exponent = 0;

@@ -3,6 +3,9 @@
 // the program runs on.
 #pragma once
 
+// ln 2, to the double nearest it.
+inline constexpr double LN2 = 0.6931471805599453094;
+
 // The natural logarithm of a positive, finite x, to within an ulp or two.
 double portable_log(double x);
 

@@ -21,6 +21,7 @@
 #pragma once
 
 #include "formulas.h"
+#include "portable_math.h"
 
 #include <cstdint>
 
@@ -83,7 +84,6 @@ typedef std::int64_t lane_truth __attribute__((vector_size(8 * VECTOR_LANES)));
 // At most this many steps past the escape radius: from |z| > 2 the modulus
 // at least squares, less c, at each step.
 inline constexpr int MOST_STEPS = 64;
-inline constexpr double LN2 = 0.6931471805599453094;
 inline constexpr double SQRT2 = 1.4142135623730951;
 inline constexpr std::uint64_t MANTISSA = (std::uint64_t{1} << 52) - 1;
 inline constexpr std::uint64_t ONE_BITS = std::uint64_t{1023} << 52;

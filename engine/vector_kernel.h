@@ -4,11 +4,10 @@
 // AVX-512); the constants width and vectors; load, store, load_counts,
 // store_counts, zero_counts, set1, add, sub, mul, xor_bits, all_lanes,
 // ordered, and_not_equal, bits, at_most, and the escape operations
-// escape_test, count, add_or_nan, add_or_keep and tally. Each path's file
-// defines KERNEL_TARGET, its instruction set, before including this; only the functions that handle
-// vectors are compiled for it (a target attribute per function, which both
-// GCC and clang honour). Everything here has internal linkage, so no copy
-// built for a wider unit can stand in for a baseline one.
+// escape_test, count, add_or_nan, add_or_keep and tally (lanes_*.h). Each
+// path's file includes lane_target.h, with its instruction set, and its
+// unit's lanes before this. Everything here has internal linkage, so no
+// copy built for a wider unit can stand in for a baseline one.
 //
 // A worker keeps L::vectors vectors of orbits in flight, all stepped under
 // one group step counter. The hot loop does the definition's step and escape
@@ -20,20 +19,13 @@
 #pragma once
 
 #include "image_definition.h"
+#include "lane_storage.h"
+#include "lane_target.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <memory>
-#include <new>
-
-#ifndef KERNEL_TARGET
-#error "define KERNEL_TARGET, the instruction set of the kernel, before including vector_kernel.h"
-#endif
-// For the functions that handle vectors, and for the lane operations.
-#define KERNEL_FUNCTION [[gnu::target(KERNEL_TARGET)]]
-#define KERNEL_INLINE [[gnu::always_inline, gnu::target(KERNEL_TARGET)]]
 
 namespace {
 
@@ -79,9 +71,6 @@ private:
     double im_ = 0.0;
 };
 
-// Alignment of the lane data: a whole 64-byte vector never straddles a cache line.
-inline constexpr std::size_t LANE_ALIGNMENT = 64;
-
 // The orbits of one worker, one entry per lane.
 template <int N>
 struct alignas(LANE_ALIGNMENT) lane_group {
@@ -103,7 +92,7 @@ struct alignas(LANE_ALIGNMENT) lane_group {
 // The last add of a step's real part, a + c: NaN in the escaped lanes, or
 // with Keep their point z unchanged.
 template <class L, bool Keep>
-KERNEL_INLINE inline typename L::vec final_add_re(typename L::flags test, typename L::vec a, typename L::vec c,
+LANE_INLINE inline typename L::vec final_add_re(typename L::flags test, typename L::vec a, typename L::vec c,
                                                   typename L::vec z)
 {
     if constexpr (Keep)
@@ -114,7 +103,7 @@ KERNEL_INLINE inline typename L::vec final_add_re(typename L::flags test, typena
 
 // And of its imaginary part: a + c, with Keep z unchanged in the escaped lanes.
 template <class L, bool Keep>
-KERNEL_INLINE inline typename L::vec final_add_im(typename L::flags test, typename L::vec a, typename L::vec c,
+LANE_INLINE inline typename L::vec final_add_im(typename L::flags test, typename L::vec a, typename L::vec c,
                                                   typename L::vec z)
 {
     if constexpr (Keep)
@@ -135,7 +124,7 @@ KERNEL_INLINE inline typename L::vec final_add_im(typename L::flags test, typena
 // lanes still inside (a masked add leaves NaN in the others and counts the
 // steps inside); tally turns either count into the steps taken inside.
 template <class L, int P, bool Filter, bool Keep>
-KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& counter,
+LANE_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& counter,
                                      typename L::vec cr, typename L::vec ci, typename L::vec sx,
                                      typename L::flags& quiet)
 {
@@ -175,7 +164,7 @@ KERNEL_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, t
 // gets one bit per lane that has not escaped, back_bits one bit per lane whose
 // point equals its saved point under the definition's ==.
 template <class L, int P, bool Keep, int N>
-KERNEL_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t step, std::int64_t until,
+LANE_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t step, std::int64_t until,
                                                 std::uint32_t& live_bits, std::uint32_t& back_bits)
 {
     using vec = typename L::vec;
@@ -296,7 +285,7 @@ inline void save_point(lane_group<N>& g, int l)
 
 // Computes every pixel of worker k of the job with exponent P and hands its count to sink.
 template <class L, int P, class Sink>
-KERNEL_FUNCTION void run_worker(const exact_job& job, int k, const Sink& sink)
+LANE_FUNCTION void run_worker(const exact_job& job, int k, const Sink& sink)
 {
     constexpr int W = L::width;
     constexpr int N = L::vectors * W;
@@ -313,12 +302,8 @@ KERNEL_FUNCTION void run_worker(const exact_job& job, int k, const Sink& sink)
         return;
     }
 
-    // The Windows x64 ABI aligns the stack to 16 bytes only, and GCC for
-    // mingw-w64 does not realign it for wider types: place the lanes by hand.
-    unsigned char storage[sizeof(lane_group<N>) + LANE_ALIGNMENT];
-    void* place = storage;
-    std::size_t room = sizeof storage;
-    lane_group<N>& g = *new (std::align(LANE_ALIGNMENT, sizeof(lane_group<N>), place, room)) lane_group<N>;
+    aligned_lanes<lane_group<N>> lanes;
+    lane_group<N>& g = lanes.get();
     std::int64_t step = 0;
     std::uint32_t active = 0;
     std::int64_t next_event = NO_EVENT;
@@ -393,13 +378,13 @@ KERNEL_FUNCTION void run_worker(const exact_job& job, int k, const Sink& sink)
 // A batch of smooth values or colours on this path's vectors.
 template <int P, bool Colours>
 struct store_on_path {
-    KERNEL_FUNCTION static void run(const smooth_sink& sink) { store_smooth_batch<P, Colours>(sink); }
+    LANE_FUNCTION static void run(const smooth_sink& sink) { store_smooth_batch<P, Colours>(sink); }
 };
 
 // Runs worker k with the kernel of the view's exponent, and lets the sink
 // finish.
 template <class L, class Sink>
-KERNEL_FUNCTION void run_worker_for_figure(const exact_job& job, int k, const Sink& sink)
+LANE_FUNCTION void run_worker_for_figure(const exact_job& job, int k, const Sink& sink)
 {
     switch (job.view.figure_index) {
     case 0:
