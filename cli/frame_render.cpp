@@ -177,3 +177,14 @@ void render_frame_colours(const frame_job& job, std::span<std::uint8_t> pixels)
             average_band(out, pixels.data(), first, these, samples.data(), n, job.workers);
     }
 }
+
+void render_frame(const frame_job& job, frame_buffers& buffers)
+{
+    const render_options& o = job.options;
+    if (o.format == output_format::npy) {
+        render_frame_counts(job, buffers.counts, buffers.values);
+        return;
+    }
+    buffers.pixels.resize(static_cast<std::size_t>(o.width) * o.height * 3);
+    render_frame_colours(job, buffers.pixels);
+}

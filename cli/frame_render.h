@@ -22,7 +22,18 @@ struct frame_job {
     const orbit_progress& progress;
 };
 
-// The escape counts of the frame, counts[x + width * i] (options.npy), or
+// What a frame is rendered into: its colours, 3 bytes per pixel; or for a
+// .npy file its escape counts, or with --smooth its smooth values.
+struct frame_buffers {
+    std::vector<std::uint8_t> pixels;
+    std::vector<std::int32_t> counts;
+    std::vector<double> values;
+};
+
+// The frame into the buffers its output format takes.
+void render_frame(const frame_job& job, frame_buffers& buffers);
+
+// The escape counts of the frame, counts[x + width * i] (a .npy file), or
 // with options.smooth its smooth values in values.
 void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts, std::vector<double>& values);
 

@@ -1,22 +1,21 @@
 // quellarin-render: renders views with the viewer's own engine into BMP or
 // PNG files, or raw frames on standard output: single images of any size,
 // and zoom movies whose frames can be rendered apart, in any order.
-#include "count_map.h"
 #include "deep_frames.h"
 #include "frame_render.h"
 #include "image_file.h"
 #include "interruption.h"
 #include "kfr_location.h"
+#include "output_sink.h"
 #include "png_view.h"
 #include "progress_line.h"
 #include "render_options.h"
-#include "decimal_number.h"
+#include "render_plan.h"
 #include "system_memory.h"
 #include "version.h"
 
 #include "render_paths.h"
 #include "worker_fanout.h"
-#include "view_limits.h"
 
 #include <algorithm>
 #include <chrono>
@@ -24,12 +23,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #ifdef _WIN32
-#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -46,15 +45,15 @@ bool choose_render_path(std::string& message)
     if (!name)
         return true;
     const render_path best = best_render_path();
-    std::string runnable;
-    for (int p = 0; p <= static_cast<int>(best); ++p) {
-        const char* candidate = render_path_name(static_cast<render_path>(p));
-        runnable += (p == 0 ? "" : p == static_cast<int>(best) ? " or " : ", ") + std::string(candidate);
-        if (std::strcmp(name, candidate) == 0) {
-            force_render_path(static_cast<render_path>(p));
-            return true;
-        }
+    const std::optional<render_path> path = render_path_from_name(name);
+    if (path && *path <= best) {
+        force_render_path(*path);
+        return true;
     }
+    std::string runnable;
+    for (int p = 0; p <= static_cast<int>(best); ++p)
+        runnable += (p == 0 ? "" : p == static_cast<int>(best) ? " or " : ", ") +
+                    std::string(render_path_name(static_cast<render_path>(p)));
     message = "quellarin-render: QUELLARIN_RENDER_PATH '" + printable(name) + "' is not " + runnable +
               ", the ways this processor can compute";
     return false;
@@ -118,15 +117,6 @@ bool read_command_line(int argc, const char* const* argv, const view_loader& loa
     return true;
 }
 
-int refuse_output(const std::string& name)
-{
-    std::fprintf(stderr,
-                 "quellarin-render: --output '%s' cannot be written: a writable file name ending in .bmp, .png or "
-                 ".npy\n",
-                 printable(name).c_str());
-    return 2;
-}
-
 // Whether standard error is a terminal, where progress can be shown.
 bool stderr_is_terminal()
 {
@@ -144,147 +134,80 @@ int default_workers()
     return std::clamp(threads, WORKER_COUNT, MAX_WORKERS);
 }
 
-// Zooms whose ends a double holds with all its bits keep the frame radii
-// they have always had, computed in doubles.
-bool double_zoom(const render_options& options)
-{
-    constexpr double NORMAL_ENOUGH = 1e-300;
-    return options.zoom_from.value >= NORMAL_ENOUGH && options.view.radius.value >= NORMAL_ENOUGH;
-}
-
-// Frame k's options: its radius (exactly the given texts at a movie's ends)
-// and, as a full-range number, in radius.
-render_options frame_options(const render_options& options, std::int32_t k, floatexp& radius)
-{
-    render_options frame = options;
-    const std::int32_t last = options.frames - 1;
-    if (k == 0 && k != last)
-        frame.view.radius = options.zoom_from;
-    else if (k != last && double_zoom(options))
-        frame.view.radius =
-            decimal_of(frame_radius(options.zoom_from.value, options.view.radius.value, options.frames, k));
-    else if (k != last)
-        frame.view.radius = decimal_of(
-            frame_radius(options.zoom_from.extended, options.view.radius.extended, options.frames, k));
-    radius = frame.view.radius.extended;
-    return frame;
-}
-
-// Whether a frame of this radius is rendered by perturbation.
-bool by_perturbation(const render_options& options, double radius)
-{
-    return options.method == render_method::perturbation ||
-           (options.method == render_method::automatic && !exact_method_accepts_radius(radius));
-}
-
-// The memory a deep render may take: as given, else half the machine's.
+// The memory a deep view may take: as given, else half the machine's.
 std::uint64_t memory_budget(const render_options& options)
 {
     return options.memory_limit > 0 ? options.memory_limit : physical_memory_bytes() / 2;
 }
 
-// Renders the frames of the options (one for a still image), prints the
-// times and writes each file; single_path names a still image's file.
+// Whether the deep frames' orbit, tables and counts fit the memory budget;
+// if not, says so.
+bool fits_memory(const perturbation_frames& deep, const render_options& options)
+{
+    if (deep.bytes_needed() <= memory_budget(options))
+        return true;
+    std::fprintf(stderr,
+                 "quellarin-render: the view needs up to %llu bytes for its reference orbit of %d iterations, its "
+                 "tables and counts, more than the memory limit of %llu bytes (see --memory-limit)\n",
+                 static_cast<unsigned long long>(deep.bytes_needed()), options.view.max_iterations,
+                 static_cast<unsigned long long>(memory_budget(options)));
+    return false;
+}
+
+// Whether the approximation table is used: QUELLARIN_BLA=off turns it off
+// for tests and benchmarks.
+bool table_enabled()
+{
+    const char* bla = std::getenv("QUELLARIN_BLA");
+    return !(bla && std::strcmp(bla, "off") == 0);
+}
+
+// Milliseconds that body takes.
+template <class Body>
+long long milliseconds_of(const Body& body)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    body();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Renders the planned frames, prints each render's time and writes each
+// file; single_path names a still image's file.
 int render(const render_options& options, const std::filesystem::path& single_path)
 {
-    const bool movie = options.frames > 1;
     // With raw frames standard output carries only pixels, so the times go elsewhere.
-    std::FILE* const report = options.raw ? stderr : stdout;
-#ifdef _WIN32
-    if (options.raw)
-        _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    // One reference orbit serves every frame: its precision is the deepest
-    // frame's of the whole movie, so that a frame's bytes do not depend on
-    // which frames a run renders.
-    const floatexp deepest =
-        movie ? smaller_of(options.zoom_from.extended, options.view.radius.extended) : options.view.radius.extended;
-    const char* bla = std::getenv("QUELLARIN_BLA");
-    perturbation_frames deep(options, deepest, !(bla && std::strcmp(bla, "off") == 0),
-                             options.width * options.samples, options.height * options.samples);
-    bool any_deep = false;
-    for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
-        floatexp radius;
-        any_deep = any_deep || by_perturbation(options, frame_options(options, k, radius).view.radius.value);
-    }
-    if (any_deep && deep.bytes_needed() > memory_budget(options)) {
-        std::fprintf(stderr,
-                     "quellarin-render: the view needs up to %llu bytes for its reference orbit of %d iterations, "
-                     "its tables and counts, more than the memory limit of %llu bytes (see --memory-limit)\n",
-                     static_cast<unsigned long long>(deep.bytes_needed()), options.view.max_iterations,
-                     static_cast<unsigned long long>(memory_budget(options)));
-        return 2;
-    }
-
-    std::vector<std::uint8_t> pixels(options.npy ? 0 : static_cast<std::size_t>(options.width) * options.height * 3);
-    std::vector<std::int32_t> counts;
-    std::vector<double> values;  // smooth values for a .npy file
-    const int workers = options.workers > 0 ? options.workers : default_workers();
-    const auto file_of = [&](std::int32_t k) {
-        const std::string name = movie && !options.raw ? frame_name(options.pattern, k) : options.output;
-        return std::pair(name, movie ? std::filesystem::path(std::u8string(name.begin(), name.end())) : single_path);
-    };
-    // A resumed movie leaves its finished frames alone: a file under its
-    // final name is whole, since every file is renamed into place.
-    std::vector<bool> skip(static_cast<std::size_t>(options.last_frame - options.first_frame + 1), false);
-    std::int32_t skipped = 0;
+    std::FILE* const report = options.format == output_format::raw ? stderr : stdout;
+    const render_plan plan(options, single_path);
     if (options.resume) {
-        for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
-            std::error_code error;
-            if (std::filesystem::is_regular_file(file_of(k).second, error)) {
-                skip[static_cast<std::size_t>(k - options.first_frame)] = true;
-                ++skipped;
-            }
-        }
-        std::fprintf(report, "resumed: %d of %d frames already written, skipped\n", static_cast<int>(skipped),
-                     static_cast<int>(skip.size()));
+        std::fprintf(report, "resumed: %d of %d frames already written, skipped\n", plan.skipped(), plan.selected());
         std::fflush(report);
     }
-    progress_line progress(!options.quiet && stderr_is_terminal(), static_cast<std::int32_t>(skip.size()) - skipped);
+    perturbation_frames deep(options, plan.deepest(), table_enabled(), options.width * options.samples,
+                             options.height * options.samples);
+    if (plan.any_perturbation() && !fits_memory(deep, options))
+        return 2;
+    output_sink sink(options);
+    frame_buffers buffers;
+    progress_line progress(!options.quiet && stderr_is_terminal(), static_cast<std::int32_t>(plan.frames().size()));
     const orbit_progress orbit_done = [&](std::int64_t done) {
         progress.orbit_progress(done, static_cast<std::int64_t>(options.view.max_iterations) + 2);
     };
-
-    for (std::int32_t k = options.first_frame; k <= options.last_frame; ++k) {
-        if (skip[static_cast<std::size_t>(k - options.first_frame)])
-            continue;
-        floatexp radius;
-        const render_options frame = frame_options(options, k, radius);  // its view is stored in its file
-        const bool perturbation = by_perturbation(options, frame.view.radius.value);
-        const auto [name, path] = file_of(k);
-        // Claim the output before rendering, so a bad path fails at once.
-        staged_file output(path);
-        if (!options.raw && !output.open())
-            return refuse_output(name);
-        const frame_job job{options, frame, radius, perturbation, deep, workers, orbit_done};
+    const int workers = options.workers > 0 ? options.workers : default_workers();
+    for (const std::int32_t k : plan.frames()) {
+        const planned_frame frame = plan.frame(k);
+        if (!sink.claim(frame))
+            return 2;
+        const frame_job job{options, frame.options, frame.options.view.radius.extended, frame.perturbation, deep,
+                            workers, orbit_done};
         for (int r = 0; r < options.repeat; ++r) {
-            const auto t0 = std::chrono::steady_clock::now();
-            if (options.npy)
-                render_frame_counts(job, counts, values);
-            else
-                render_frame_colours(job, pixels);
-            if (perturbation)
+            const long long ms = milliseconds_of([&] { render_frame(job, buffers); });
+            if (frame.perturbation)
                 progress.orbit_progress(0, 0);
-            const auto elapsed =
-                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
-            std::fprintf(report, "%d ms\n", static_cast<int>(elapsed));
+            std::fprintf(report, "%lld ms\n", ms);
             std::fflush(report);
         }
-        if (options.raw) {
-            if (!write_raw(stdout, pixels.data(), options.width, options.height)) {
-                std::fputs("quellarin-render: standard output cannot be written\n", stderr);
-                return 2;
-            }
-        } else {
-            const std::vector<std::uint8_t> bytes =
-                options.npy ? (options.smooth ? encode_npy_values(values.data(), options.width, options.height)
-                                              : encode_npy_counts(counts.data(), options.width, options.height))
-                : options.png ? with_view_text(encode_png(pixels.data(), options.width, options.height),
-                                               format_view_text(frame, perturbation, QUELLARIN_VERSION_TEXT))
-                              : encode_bmp(pixels.data(), options.width, options.height);
-            if (!output.commit(bytes))
-                return refuse_output(name);
-        }
+        if (!sink.commit(frame, buffers))
+            return 2;
         progress.frame_done();
     }
     return 0;

@@ -233,14 +233,16 @@ bool apply_flag(const render_flag& flag, std::string_view value, render_options&
         return true;
     }
     case flag_kind::output: {
-        const bool raw = value == "-";
-        const bool png = ends_with_ignoring_case(value, ".png");
-        const bool npy = ends_with_ignoring_case(value, ".npy");
-        if (!raw && !png && !npy && !ends_with_ignoring_case(value, ".bmp"))
+        if (value == "-")
+            options.format = output_format::raw;
+        else if (ends_with_ignoring_case(value, ".png"))
+            options.format = output_format::png;
+        else if (ends_with_ignoring_case(value, ".npy"))
+            options.format = output_format::npy;
+        else if (ends_with_ignoring_case(value, ".bmp"))
+            options.format = output_format::bmp;
+        else
             return false;
-        options.raw = raw;
-        options.png = png;
-        options.npy = npy;
         options.output = value;
         return true;
     }

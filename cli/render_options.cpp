@@ -150,7 +150,7 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
         problem = "--frame-range needs --zoom-from and --frames";
     else if (options.last_frame >= options.frames)
         problem = "--frame-range must end before --frames";
-    else if (movie && !options.raw && !parse_frame_pattern(options.output, options.pattern))
+    else if (movie && options.format != output_format::raw && !parse_frame_pattern(options.output, options.pattern))
         problem = "--output of a movie must hold one %d or %0Nd field (1 <= N <= 20) for the frame "
                   "number, and %% for a percent sign";
     else if (options.method == render_method::exact &&
@@ -160,9 +160,9 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
                   ", where the double definition holds the view; --method perturbation renders deeper";
     else if (options.resume && !movie)
         problem = "--resume needs a movie (--zoom-from and --frames): it skips the frames already written";
-    else if (options.resume && options.raw)
+    else if (options.resume && options.format == output_format::raw)
         problem = "--resume needs movie files: --output - writes no files whose frames it could skip";
-    else if (options.samples > 1 && options.npy)
+    else if (options.samples > 1 && options.format == output_format::npy)
         problem = "--samples needs an image: a .npy count map holds one escape count per pixel";
     if (!problem.empty()) {
         message = PROGRAM + problem;

@@ -22,6 +22,11 @@ inline constexpr std::size_t MAX_NUMBER_TEXT = 100000;
 // perturbation against a reference orbit at any depth.
 enum class render_method { automatic, exact, perturbation };
 
+// What --output writes, by its file's suffix: a 24-bit BMP, a PNG with the
+// view in a text chunk, the escape counts (or smooth values) as a NumPy
+// array, or for "-" raw BGR frames on standard output.
+enum class output_format { bmp, png, npy, raw };
+
 // A view as the command line holds it: its numbers as they were read,
 // every digit kept, each with its double (decimal_number.h).
 struct render_view {
@@ -48,9 +53,7 @@ struct render_options {
     std::int32_t repeat = 1;
     std::string output;            // as given, for messages and the suffix
     int output_argument = 0;       // argv index of --output's value, which names a still image's file
-    bool png = false;              // else BMP, by the output file's suffix
-    bool npy = false;              // .npy: the escape counts as a NumPy array, not an image
-    bool raw = false;              // --output -: raw BGR frames on standard output
+    output_format format = output_format::bmp;
     std::int32_t workers = 0;      // 0: as many as the machine has hardware threads, at least 8
     bool quiet = false;
     decimal zoom_from;             // the first frame's radius; 0 for a still image

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cassert>
-#include <cstring>
 #include <iterator>
 
 namespace {
@@ -85,15 +84,13 @@ const char* render_path_name(render_path path)
     return names[static_cast<int>(path)];
 }
 
-render_path render_path_from_name(const char* name, render_path otherwise)
+std::optional<render_path> render_path_from_name(std::string_view name)
 {
-    if (name == nullptr)
-        return otherwise;
     for (int p = 0; p <= static_cast<int>(render_path::avx512); ++p) {
-        if (std::strcmp(name, render_path_name(static_cast<render_path>(p))) == 0)
+        if (name == render_path_name(static_cast<render_path>(p)))
             return static_cast<render_path>(p);
     }
-    return otherwise;
+    return std::nullopt;
 }
 
 void render_columns(const exact_job& job, int k)

@@ -7,6 +7,8 @@
 #include "image_definition.h"
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 // The ways of computing counts, narrowest first; each is a row of the table.
 enum class render_path { scalar, sse2, avx2, avx512 };
@@ -24,8 +26,8 @@ void force_render_path(render_path path);
 // "scalar", "sse2", "avx2" or "avx512".
 const char* render_path_name(render_path path);
 
-// The path a name stands for; otherwise when the name is null or unknown.
-render_path render_path_from_name(const char* name, render_path otherwise);
+// The path a name stands for; nothing when the name is no path's.
+std::optional<render_path> render_path_from_name(std::string_view name);
 
 // Renders the columns x = k, k + workers, k + 2 workers, ... of every row on
 // the active path.

@@ -114,14 +114,14 @@ void check_render(const std::vector<std::string>& args, render_options options)
         fail("took frames %d to %d of %d", options.first_frame, options.last_frame, options.frames);
     // The file is named by the argument itself, which must be the last output given.
     const auto o = static_cast<std::size_t>(options.output_argument);
-    if (o < 1 || o >= args.size() || args[o] != output || options.output != output || options.raw != (output == "-"))
+    if (o < 1 || o >= args.size() || args[o] != output || options.output != output || (options.format == output_format::raw) != (output == "-"))
         fail("output argument %zu is not the last output %s", o, quoted(output).c_str());
     const char* suffix = output.c_str() + output.size() - std::min<std::size_t>(4, output.size());
     if (!options.raw && (options.png ? strcasecmp(suffix, ".png") != 0 : strcasecmp(suffix, ".bmp") != 0))
         fail("accepted the output %s as %s", quoted(output).c_str(), options.png ? "PNG" : "BMP");
     // An accepted frame pattern holds only %d, %0Nd and %%, so the C library
     // can read it here as an independent check, but never in the program.
-    if (movie && !options.raw) {
+    if (movie && options.format != output_format::raw) {
         for (const std::int32_t k : {0, 7, options.frames - 1, 2147483647}) {
             std::vector<char> name(output.size() + 32);
 #pragma clang diagnostic ignored "-Wformat-nonliteral"

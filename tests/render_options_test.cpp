@@ -22,8 +22,8 @@ auto fields(const render_options& o)
     };
     const render_view& v = o.view;
     return std::tuple(bits(v.center_x), bits(v.center_y), bits(v.radius), v.max_iterations, v.figure_index,
-                      v.palette_index, o.method, o.memory_limit, o.repeat, o.output, o.output_argument, o.png, o.raw,
-                      o.width, o.height, o.workers, o.quiet, bits(o.zoom_from), o.frames, o.first_frame, o.last_frame, frame_name(o.pattern, 7), o.npy,
+                      v.palette_index, o.method, o.memory_limit, o.repeat, o.output, o.output_argument, o.format,
+                      o.width, o.height, o.workers, o.quiet, bits(o.zoom_from), o.frames, o.first_frame, o.last_frame, frame_name(o.pattern, 7),
                       o.samples, o.resume, o.smooth);
 }
 
@@ -68,8 +68,8 @@ TEST(RenderOptions, ReadsOrRefuses)
          nullptr, [](render_options& o) {
              o.view = view_of(number("-0.743643887037151", -0.743643887037151), number("+0.5", 0.5), number("4", 4.0),
                               60000, 2, 14);
-             std::tie(o.repeat, o.output, o.output_argument, o.png, o.last_frame) =
-                 std::tuple(10000, "x.PNG", 16, true, 0);
+             std::tie(o.repeat, o.output, o.output_argument, o.format, o.last_frame) =
+                 std::tuple(10000, "x.PNG", 16, output_format::png, 0);
          }},
         {{"--output", "y.png", "--center-x", "4e-320", "--center-y", "-1e-400", "--output", "x.Bmp", "--radius",
           "1.0000000000000001e-14", "--iterations", "1", "--quiet"},
@@ -89,13 +89,13 @@ TEST(RenderOptions, ReadsOrRefuses)
          nullptr, [](render_options& o) {
              std::tie(o.zoom_from, o.view.radius, o.frames) =
                  std::tuple(number("4", 4.0), number("1e-13", 1e-13), 1000000);
-             std::tie(o.first_frame, o.last_frame, o.output, o.output_argument, o.png, o.pattern) =
-                 std::tuple(3, 999999, "f%%-%04d.png", 10, true, frame_pattern{"f%-", 4, ".png"});
+             std::tie(o.first_frame, o.last_frame, o.output, o.output_argument, o.format, o.pattern) =
+                 std::tuple(3, 999999, "f%%-%04d.png", 10, output_format::png, frame_pattern{"f%-", 4, ".png"});
          }},
         {{"--zoom-from", "1", "--frames", "2", "--output", "-"},
          nullptr, [](render_options& o) {
-             std::tie(o.zoom_from, o.frames, o.last_frame, o.output_argument, o.raw) =
-                 std::tuple(number("1", 1.0), 2, 1, 6, true);
+             std::tie(o.zoom_from, o.frames, o.last_frame, o.output_argument, o.format) =
+                 std::tuple(number("1", 1.0), 2, 1, 6, output_format::raw);
              o.output += '-';  // GCC 12 warns wrongly (-Wrestrict) on = "-"
          }},
         // A deep view: the texts kept whole, the doubles their nearest (the radius none).
@@ -104,19 +104,19 @@ TEST(RenderOptions, ReadsOrRefuses)
          nullptr, [](render_options& o) {
              o.view = view_of(number(deep_x, -1.7499576837060935), decimal_of(0.0), number("5e-534", 0.0), 2147483647, 0,
                               0);
-             std::tie(o.method, o.memory_limit, o.output, o.output_argument, o.png, o.last_frame) =
-                 std::tuple(render_method::perturbation, 512u << 20, "d.png", 12, true, 0);
+             std::tie(o.method, o.memory_limit, o.output, o.output_argument, o.format, o.last_frame) =
+                 std::tuple(render_method::perturbation, 512u << 20, "d.png", 12, output_format::png, 0);
          }},
         {{"--samples", "16", "--zoom-from", "2", "--frames", "3", "--resume", "--output", "f%d.npy", "--samples", "1"},
          nullptr, [](render_options& o) {
-             std::tie(o.samples, o.resume, o.npy, o.zoom_from, o.frames, o.last_frame, o.output) =
-                 std::tuple(1, true, true, number("2", 2.0), 3, 2, "f%d.npy");
+             std::tie(o.samples, o.resume, o.format, o.zoom_from, o.frames, o.last_frame, o.output) =
+                 std::tuple(1, true, output_format::npy, number("2", 2.0), 3, 2, "f%d.npy");
              std::tie(o.output_argument, o.pattern) = std::tuple(9, frame_pattern{"f", 0, ".npy"});
          }},
         {{"--samples", "16", "--smooth", "--output", "s.png"},
          nullptr, [](render_options& o) {
-             std::tie(o.samples, o.smooth, o.output, o.output_argument, o.png, o.last_frame) =
-                 std::tuple(16, true, "s.png", 5, true, 0);
+             std::tie(o.samples, o.smooth, o.output, o.output_argument, o.format, o.last_frame) =
+                 std::tuple(16, true, "s.png", 5, output_format::png, 0);
          }},
         {{"--radius", "1e-14", "--memory-limit", "3G", "--method", "auto", "--output", "a.bmp"},
          nullptr, [](render_options& o) {
