@@ -9,6 +9,7 @@
 #include "output_sink.h"
 #include "png_view.h"
 #include "progress_line.h"
+#include "command_line.h"
 #include "render_options.h"
 #include "render_plan.h"
 #include "system_memory.h"

@@ -1,4 +1,4 @@
-// The command line of quellarin-render.
+// What quellarin-render is asked to render, as its command line gives it.
 #pragma once
 
 #include "decimal_number.h"
@@ -6,7 +6,6 @@
 #include "movie_frames.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -67,21 +66,6 @@ struct render_options {
     bool resume = false;           // a movie's frames whose files exist are not rendered again
     bool smooth = false;           // colours, and .npy values, from the continuous escape value
 };
-
-enum class parse_outcome { render, help, version, error };
-
-// Puts the view stored in the file named by argv[argument] into options;
-// false, with a one-line message, when it has none or cannot be read.
-using view_loader = std::function<bool(int argument, render_options& options, std::string& message)>;
-
-// Reads argv[1..argc-1] into options; --from's file is read by load, and is
-// refused when there is none. On error, message holds one line that names
-// the flag and what it accepts.
-parse_outcome parse_render_options(int argc, const char* const* argv, render_options& options,
-                                   std::string& message, const view_loader& load = nullptr);
-
-// The text --help prints.
-std::string render_usage();
 
 // A text as it may be quoted in a one-line message: control characters,
 // line breaks among them, are shown as '?'.

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "complex_pair.h"
-#include "deep_render.h"
+#include "deep_frame.h"
 #include "reference_orbit.h"
 #include "render_paths.h"
 

@@ -5,6 +5,7 @@
 // printf makes of the pattern; a refusal is one line.
 #include "fuzz_check.h"
 #include "render_flags.h"
+#include "command_line.h"
 #include "render_options.h"
 
 #include <strings.h>

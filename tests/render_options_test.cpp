@@ -1,3 +1,4 @@
+#include "command_line.h"
 #include "render_options.h"
 
 #include "deep_frames.h"

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -71,6 +74,44 @@ TEST(Renderer, RefusedWorkersAreDrawnByTheCaller)
         refused_workers = refused;
         compute_image(record(t, buffer), start_unless_refused);
         EXPECT_EQ(buffer, expected) << "refused " << refused;
+    }
+}
+
+// Every worker's work is done once, a refused worker's on the calling
+// thread, and fan_out returns only when every started one has ended; rows
+// shared out cover each row once, with no more parts than rows.
+TEST(Renderer, FanOutDoesEveryWorkOnceRefusedOnTheCaller)
+{
+    const std::thread::id caller = std::this_thread::get_id();
+    for (const unsigned refused : {0x0u, 0x1u, 0x12u, 0x3Fu}) {
+        std::vector<int> runs(6, 0);
+        std::vector<std::thread::id> where(6);
+        const auto work = [&](int k) {
+            where[static_cast<std::size_t>(k)] = std::this_thread::get_id();
+            ++runs[static_cast<std::size_t>(k)];
+        };
+        fan_out(
+            6,
+            [&](std::thread& thread, int k) {
+                return !(refused >> k & 1) && start_worker_thread(thread, [&work, k] { work(k); });
+            },
+            work);
+        for (int k = 0; k < 6; ++k) {
+            EXPECT_EQ(runs[static_cast<std::size_t>(k)], 1) << "worker " << k << ", refused " << refused;
+            EXPECT_EQ(where[static_cast<std::size_t>(k)] == caller, (refused >> k & 1) != 0) << "worker " << k;
+        }
+    }
+    for (const auto& [rows, workers] : {std::pair{1, 8}, std::pair{7, 3}, std::pair{640, 8}, std::pair{5, 5}}) {
+        std::vector<std::atomic<int>> covered(static_cast<std::size_t>(rows));
+        std::atomic<int> parts = 0;
+        fan_out_rows(rows, workers, [&](std::int32_t first, std::int32_t end) {
+            ++parts;
+            for (std::int32_t i = first; i < end; ++i)
+                ++covered[static_cast<std::size_t>(i)];
+        });
+        EXPECT_EQ(parts, std::min(rows, workers));
+        for (std::int32_t i = 0; i < rows; ++i)
+            EXPECT_EQ(covered[static_cast<std::size_t>(i)], 1) << rows << " rows, row " << i;
     }
 }
 

@@ -1,11 +1,13 @@
 // The per-pixel loop: its perturbed step against exact arithmetic, its
 // rebasing against the oracle's counts for pixels far from the reference,
 // and whole images against the loop pixel by pixel.
-#include "deep_render.h"
 #include "decimal_number.h"
+#include "deep_render.h"
 #include "exact_arithmetic.h"
 #include "oracle.h"
 #include "perturbation.h"
+
+#include "image_definition.h"
 
 #include <gtest/gtest.h>
 
@@ -188,20 +190,31 @@ constexpr image_case image_cases[] = {{"-0.743643887037151", "0.131825904205330"
 
 INSTANTIATE_TEST_SUITE_P(table, deep_images, testing::ValuesIn(image_cases));
 
-// Pixel (x, i) is ((2x - W) r / S, (2i - H) r / S) from the centre, S the
-// shorter side, in doubles and floatexps alike.
-TEST(pixel_deltas, follow_the_renderer_mapping_in_both_number_types)
+// A deep pixel's offset plus the centre is the point the exact renderer's
+// column and row sample, bit for bit, on a whole frame and on its bands
+// (whose row i is the frame's row first + i); the floatexp offset is the
+// double one wherever a double holds it.
+TEST(pixel_deltas, are_the_exact_renderers_points_less_the_centre)
 {
     const double r = 1.4628e-5;
+    const double cx = -0.743643887037151;
+    const double cy = 0.131825904205330;
     for (const auto& [w, h] : {std::pair{48, 27}, std::pair{27, 48}, std::pair{640, 640}}) {
-        const deep_frame frame{equal_scales_grid(w, h), to_floatexp(r), 100};
-        for (const std::int32_t x : {0, 1, w / 2, w - 1}) {
-            for (const std::int32_t i : {0, 1, h / 2, h - 1}) {
-                const complex_pair<double> d = pixel_delta(frame, x, i, 0.0);
-                EXPECT_EQ(d.re, (static_cast<double>(2 * x - w) * r) / std::min(w, h));
-                EXPECT_EQ(d.im, (static_cast<double>(2 * i - h) * r) / std::min(w, h));
-                EXPECT_EQ(to_double(pixel_delta(frame, x, i, floatexp{}).re), d.re);
-                EXPECT_EQ(to_double(pixel_delta(frame, x, i, floatexp{}).im), d.im);
+        const image_grid whole = equal_scales_grid(w, h);
+        for (const auto& [first, rows] : {std::pair{0, h}, std::pair{1, 2}, std::pair{h - 3, 3}}) {
+            const image_grid band = band_of(whole, first, rows);
+            const deep_frame frame{band, to_floatexp(r), 100};
+            const exact_job exact{band, {cx, cy, r, 100, 0, 0}, {}, 1};
+            for (const std::int32_t x : {0, 1, w / 2, w - 1}) {
+                for (const std::int32_t i : {0, rows / 2, rows - 1}) {
+                    const complex_pair<double> d = pixel_delta(frame, x, i, 0.0);
+                    EXPECT_EQ(d.re + cx, column_re(exact, x)) << w << "x" << h << " x " << x;
+                    EXPECT_EQ(d.im + cy, row_im(exact, i)) << w << "x" << h << " band " << first << " row " << i;
+                    const deep_frame whole_frame{whole, to_floatexp(r), 100};
+                    EXPECT_EQ(d.im, pixel_delta(whole_frame, x, first + i, 0.0).im);
+                    EXPECT_EQ(to_double(pixel_delta(frame, x, i, floatexp{}).re), d.re);
+                    EXPECT_EQ(to_double(pixel_delta(frame, x, i, floatexp{}).im), d.im);
+                }
             }
         }
     }
