@@ -7,16 +7,27 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w
                     imagemagick xdotool fonts-vlgothic fonts-wine
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+FORMAT_PACKAGES := clang-format git
 
-.PHONY: run test verify-deep bench bench-wine fuzz soak native windows package clean
+.PHONY: run test check format-check verify-deep bench bench-wine fuzz soak native windows package clean
 
 run:
 	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES)
 	@scripts/run.sh
 
 test:
-	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES) $(FUZZ_PACKAGES)
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES) $(FUZZ_PACKAGES) $(FORMAT_PACKAGES)
 	@scripts/test-all.sh
+
+# The native suite alone: the engine's and quellarin-render's tests, built with g++.
+check:
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES)
+	@scripts/test-all.sh native
+
+# The program's code as .clang-format lays it out, by Debian's clang-format.
+format-check:
+	@scripts/ensure-packages.sh $(FORMAT_PACKAGES)
+	@scripts/format-check.sh
 
 # Every location of the deep oracle's table, with the approximation table and without: one line each, then N passed, N failed.
 verify-deep:

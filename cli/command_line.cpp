@@ -72,8 +72,8 @@ std::string render_usage()
         head.resize(std::max(head.size() + 1, HELP_COLUMN), ' ');
         const std::string accepts = flag_accepts(flag);
         out += head;
-        append_wrapped(out, words(std::string(flag.help) + (accepts.empty() ? "" : "; takes " + accepts)),
-                       head.size(), HELP_COLUMN);
+        append_wrapped(out, words(std::string(flag.help) + (accepts.empty() ? "" : "; takes " + accepts)), head.size(),
+                       HELP_COLUMN);
         out += '\n';
     }
     out += "\n"
@@ -83,8 +83,8 @@ std::string render_usage()
     return out;
 }
 
-parse_outcome parse_render_options(int argc, const char* const* argv, render_options& options,
-                                   std::string& message, const view_loader& load)
+parse_outcome parse_render_options(int argc, const char* const* argv, render_options& options, std::string& message,
+                                   const view_loader& load)
 {
     bool have_output = false;
     bool have_zoom = false;

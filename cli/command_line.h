@@ -16,8 +16,8 @@ using view_loader = std::function<bool(int argument, render_options& options, st
 // Reads argv[1..argc-1] into options; --from's file is read by load, and is
 // refused when there is none. On error, message holds one line that names
 // the flag and what it accepts.
-parse_outcome parse_render_options(int argc, const char* const* argv, render_options& options,
-                                   std::string& message, const view_loader& load = nullptr);
+parse_outcome parse_render_options(int argc, const char* const* argv, render_options& options, std::string& message,
+                                   const view_loader& load = nullptr);
 
 // The text --help prints.
 std::string render_usage();

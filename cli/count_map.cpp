@@ -19,9 +19,8 @@ std::vector<std::uint8_t> encode_npy(const T* values, int width, int height, con
     while ((PREAMBLE + header.size() + 1) % 64 != 0)
         header += ' ';
     header += '\n';
-    const std::uint8_t preamble[PREAMBLE] = {0x93, 'N', 'U', 'M', 'P', 'Y', 1, 0,
-                                             static_cast<std::uint8_t>(header.size() & 0xFF),
-                                             static_cast<std::uint8_t>(header.size() >> 8)};
+    const auto size_byte = [&](int shift) { return static_cast<std::uint8_t>(header.size() >> shift & 0xFF); };
+    const std::uint8_t preamble[PREAMBLE] = {0x93, 'N', 'U', 'M', 'P', 'Y', 1, 0, size_byte(0), size_byte(8)};
     std::vector<std::uint8_t> bytes;
     bytes.reserve(PREAMBLE + header.size() + static_cast<std::size_t>(width) * height * sizeof(T));
     bytes.assign(preamble, preamble + PREAMBLE);

@@ -4,12 +4,8 @@
 
 perturbation_frames::perturbation_frames(const render_options& options, floatexp deepest, bool use_table,
                                          std::int32_t width, std::int32_t height)
-    : options_(options),
-      width_(width),
-      height_(height),
-      center_re_(options.view.center_x.text),
-      center_im_(options.view.center_y.text),
-      use_table_(use_table)
+    : options_(options), width_(width), height_(height), center_re_(options.view.center_x.text),
+      center_im_(options.view.center_y.text), use_table_(use_table)
 {
     request_.center_re = center_re_;
     request_.center_im = center_im_;
@@ -33,9 +29,8 @@ void perturbation_frames::render(floatexp radius, int workers, std::int32_t* cou
     render_band(radius, equal_scales_grid(width_, height_), workers, counts, progress, points);
 }
 
-void perturbation_frames::render_band(floatexp radius, const image_grid& band, int workers,
-                                      std::int32_t* counts, const orbit_progress& progress,
-                                      complex_pair<double>* points)
+void perturbation_frames::render_band(floatexp radius, const image_grid& band, int workers, std::int32_t* counts,
+                                      const orbit_progress& progress, complex_pair<double>* points)
 {
     if (!orbit_) {
         orbit_ = compute_reference_orbit(request_, progress);

@@ -78,8 +78,8 @@ void render_colours(const frame_job& job, const exact_job& image, smooth_band& b
 // Each pixel of the output rows first .. first + rows - 1 the mean in linear
 // light of its block of the sampled band, whose row 0 is output row first's
 // first sampled row.
-void average_band(const image_grid& out, std::uint8_t* out_pixels, std::int32_t first, std::int32_t rows, const std::uint8_t* band,
-                  std::int32_t samples, int workers)
+void average_band(const image_grid& out, std::uint8_t* out_pixels, std::int32_t first, std::int32_t rows,
+                  const std::uint8_t* band, std::int32_t samples, int workers)
 {
     const linear_light& l = srgb_light();
     const std::size_t band_width = static_cast<std::size_t>(out.width) * samples;
@@ -90,8 +90,8 @@ void average_band(const image_grid& out, std::uint8_t* out_pixels, std::int32_t 
                 std::uint8_t* pixel = out_pixels + 3 * pixel_index(out, x, first + r);
                 // A block of one colour is that colour: its mean is the colour's
                 // light to within an ulp or two, far inside the byte's midpoints.
-                const std::uint8_t* corner =
-                    band + 3 * (band_width * static_cast<std::size_t>(r * samples) + static_cast<std::size_t>(x) * samples);
+                const std::uint8_t* corner = band + 3 * (band_width * static_cast<std::size_t>(r * samples) +
+                                                         static_cast<std::size_t>(x) * samples);
                 bool uniform = true;
                 for (std::int32_t dy = 0; dy < samples && uniform; ++dy) {
                     const std::uint8_t* row = corner + 3 * band_width * static_cast<std::size_t>(dy);
@@ -105,9 +105,8 @@ void average_band(const image_grid& out, std::uint8_t* out_pixels, std::int32_t 
                 for (int c = 0; c < 3; ++c) {
                     double sum = 0.0;
                     for (std::int32_t dy = 0; dy < samples; ++dy) {
-                        const std::uint8_t* row =
-                            band + 3 * (band_width * static_cast<std::size_t>(r * samples + dy) +
-                                        static_cast<std::size_t>(x) * samples);
+                        const std::uint8_t* row = band + 3 * (band_width * static_cast<std::size_t>(r * samples + dy) +
+                                                              static_cast<std::size_t>(x) * samples);
                         for (std::int32_t dx = 0; dx < samples; ++dx)
                             sum += l.decode(row[3 * dx + c]);
                     }

@@ -83,6 +83,7 @@ std::vector<std::uint8_t> encode_bmp(const std::uint8_t* pixels, int width, int 
     put_le(out, 40, 4);  // the same 40-byte header the program's bitmap uses
     put_le(out, static_cast<std::uint32_t>(width), 4);
     put_le(out, static_cast<std::uint32_t>(height), 4);  // positive: bottom-up
+
     put_le(out, 1, 2);   // planes
     put_le(out, 24, 2);  // bits per pixel
     put_le(out, 0, 4);   // no compression

@@ -5,11 +5,11 @@
 #include <string>
 
 #ifdef _WIN32
-#include <mutex>
 #include <windows.h>
+#include <mutex>
 #else
-#include <csignal>
 #include <unistd.h>
+#include <csignal>
 #endif
 
 namespace {
@@ -18,7 +18,7 @@ namespace {
 
 // Recursive: the staged file takes it around its own calls to the functions below.
 std::recursive_mutex staging_lock;
-std::wstring staging_name;       // guarded by staging_lock
+std::wstring staging_name;  // guarded by staging_lock
 std::FILE* staging_file = nullptr;
 
 // Runs on a thread of its own. Closing the console gives the handler a few

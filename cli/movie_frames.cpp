@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-
 bool parse_frame_pattern(std::string_view text, frame_pattern& pattern)
 {
     pattern = {};

@@ -1,7 +1,7 @@
 #include "png_view.h"
 
-#include "render_flags.h"
 #include "decimal_number.h"
+#include "render_flags.h"
 
 #include <array>
 #include <cstring>
@@ -142,11 +142,10 @@ std::string format_view_text(const render_options& options, bool perturbation, s
     const auto number = [perturbation](const decimal& d) { return perturbation ? d.text : shortest_text(d.value); };
     const render_view& v = options.view;
     std::string text = "center-x=" + number(v.center_x) + "\ncenter-y=" + number(v.center_y) +
-                       "\nradius=" + number(v.radius) +
-                       "\niterations=" + std::to_string(v.max_iterations) + "\nfigure=" +
-                       std::to_string(v.figure_index) + "\npalette=" + std::to_string(v.palette_index) + "\nsize=" +
-                       std::to_string(options.width) + "x" + std::to_string(options.height) + "\nversion=" +
-                       std::string(version);
+                       "\nradius=" + number(v.radius) + "\niterations=" + std::to_string(v.max_iterations) +
+                       "\nfigure=" + std::to_string(v.figure_index) + "\npalette=" + std::to_string(v.palette_index) +
+                       "\nsize=" + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                       "\nversion=" + std::string(version);
     if (options.method != render_method::automatic)
         text += options.method == render_method::exact ? "\nmethod=exact" : "\nmethod=perturbation";
     return text;

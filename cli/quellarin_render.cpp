@@ -1,6 +1,7 @@
 // quellarin-render: renders views with the viewer's own engine into BMP or
 // PNG files, or raw frames on standard output: single images of any size,
 // and zoom movies whose frames can be rendered apart, in any order.
+#include "command_line.h"
 #include "deep_frames.h"
 #include "frame_render.h"
 #include "image_file.h"
@@ -9,7 +10,6 @@
 #include "output_sink.h"
 #include "png_view.h"
 #include "progress_line.h"
-#include "command_line.h"
 #include "render_options.h"
 #include "render_plan.h"
 #include "system_memory.h"
@@ -53,7 +53,9 @@ bool choose_render_path(std::string& message)
     }
     std::string runnable;
     for (int p = 0; p <= static_cast<int>(best); ++p)
-        runnable += (p == 0 ? "" : p == static_cast<int>(best) ? " or " : ", ") +
+        runnable += (p == 0                        ? ""
+                     : p == static_cast<int>(best) ? " or "
+                                                   : ", ") +
                     std::string(render_path_name(static_cast<render_path>(p)));
     message = "quellarin-render: QUELLARIN_RENDER_PATH '" + printable(name) + "' is not " + runnable +
               ", the ways this processor can compute";
@@ -90,8 +92,7 @@ bool load_view(const std::filesystem::path& path, const char* given, render_opti
 }
 
 // Reads the command line; false, with the exit code, when there is nothing to render.
-bool read_command_line(int argc, const char* const* argv, const view_loader& load, render_options& options,
-                       int& code)
+bool read_command_line(int argc, const char* const* argv, const view_loader& load, render_options& options, int& code)
 {
     std::string message;
     switch (parse_render_options(argc, argv, options, message, load)) {

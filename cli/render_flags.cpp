@@ -18,6 +18,7 @@ constexpr integer_range SAMPLE_RANGE = {1, 16};
 // 2^50 bytes: a petabyte is more than any machine this runs on has.
 constexpr std::uint64_t MAX_MEMORY_LIMIT = std::uint64_t{1} << 50;
 
+// clang-format off
 constexpr render_flag flags[] = {
     {"--center-x", "X", flag_kind::center, "real part of the centre, every digit kept (default 0)", {}, nullptr,
      [](render_options& o) -> decimal& { return o.view.center_x; }},
@@ -68,6 +69,7 @@ constexpr render_flag flags[] = {
     {"--help", "", flag_kind::help, "print this text"},
     {"--version", "", flag_kind::version, "print the program's version"},
 };
+// clang-format on
 
 // from_chars takes no '+'; accept one, but not "+-5".
 bool strip_plus(std::string_view& text)
@@ -134,10 +136,7 @@ bool deep_radius_in_range(floatexp r)
 
 }  // namespace
 
-std::span<const render_flag> render_flags()
-{
-    return flags;
-}
+std::span<const render_flag> render_flags() { return flags; }
 
 const render_flag* find_flag(std::string_view name)
 {
@@ -148,10 +147,7 @@ const render_flag* find_flag(std::string_view name)
     return nullptr;
 }
 
-std::string exact_radius_range()
-{
-    return shortest_text(RADIUS_FLOOR) + " < r <= " + shortest_text(MAX_RADIUS);
-}
+std::string exact_radius_range() { return shortest_text(RADIUS_FLOOR) + " < r <= " + shortest_text(MAX_RADIUS); }
 
 std::string flag_accepts(const render_flag& flag)
 {
@@ -162,8 +158,9 @@ std::string flag_accepts(const render_flag& flag)
     case flag_kind::center:
         return "a finite decimal number of at most " + std::to_string(MAX_NUMBER_TEXT) + " characters";
     case flag_kind::radius:
-        return "a decimal number r with 1e" + std::to_string(DEEP_RADIUS_FLOOR_EXPONENT) + " <= r <= " +
-               shortest_text(MAX_RADIUS) + " of at most " + std::to_string(MAX_NUMBER_TEXT) + " characters";
+        return "a decimal number r with 1e" + std::to_string(DEEP_RADIUS_FLOOR_EXPONENT) +
+               " <= r <= " + shortest_text(MAX_RADIUS) + " of at most " + std::to_string(MAX_NUMBER_TEXT) +
+               " characters";
     case flag_kind::method:
         return "auto, exact or perturbation";
     case flag_kind::bytes:
@@ -192,7 +189,7 @@ bool apply_flag(const render_flag& flag, std::string_view value, render_options&
             return false;
         std::optional<decimal> number = read_decimal(value);
         if (!number || (flag.kind == flag_kind::center ? !renderer_accepts_center(number->value)
-                                                        : !deep_radius_in_range(number->extended)))
+                                                       : !deep_radius_in_range(number->extended)))
             return false;
         flag.number(options) = std::move(*number);
         return true;

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "decimal_number.h"
-#include "view.h"
 #include "movie_frames.h"
+#include "view.h"
 
 #include <cstdint>
 #include <string>
@@ -46,25 +46,25 @@ struct render_view {
 };
 
 struct render_options {
-    render_view view;              // a movie's radius is its last frame's
+    render_view view;  // a movie's radius is its last frame's
     std::int32_t width = IMAGE_WIDTH;
     std::int32_t height = IMAGE_HEIGHT;
     std::int32_t repeat = 1;
-    std::string output;            // as given, for messages and the suffix
-    int output_argument = 0;       // argv index of --output's value, which names a still image's file
+    std::string output;       // as given, for messages and the suffix
+    int output_argument = 0;  // argv index of --output's value, which names a still image's file
     output_format format = output_format::bmp;
-    std::int32_t workers = 0;      // 0: as many as the machine has hardware threads, at least 8
+    std::int32_t workers = 0;  // 0: as many as the machine has hardware threads, at least 8
     bool quiet = false;
-    decimal zoom_from;             // the first frame's radius; 0 for a still image
+    decimal zoom_from;  // the first frame's radius; 0 for a still image
     render_method method = render_method::automatic;
     std::uint64_t memory_limit = 0;  // for the reference orbit and its tables; 0: half the machine's
     std::int32_t frames = 1;
     std::int32_t first_frame = 0;  // the frames to render, inclusive; last_frame -1: to the end
     std::int32_t last_frame = -1;
-    frame_pattern pattern;         // a movie's file names
-    std::int32_t samples = 1;      // each pixel the mean of samples x samples, in linear light
-    bool resume = false;           // a movie's frames whose files exist are not rendered again
-    bool smooth = false;           // colours, and .npy values, from the continuous escape value
+    frame_pattern pattern;     // a movie's file names
+    std::int32_t samples = 1;  // each pixel the mean of samples x samples, in linear light
+    bool resume = false;       // a movie's frames whose files exist are not rendered again
+    bool smooth = false;       // colours, and .npy values, from the continuous escape value
 };
 
 // A text as it may be quoted in a one-line message: control characters,

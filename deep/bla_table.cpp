@@ -162,5 +162,6 @@ std::int64_t bla_table_bytes(std::int64_t elements)
 {
     const bla_layout layout = make_bla_layout(elements);
     const std::int64_t entries = layout.offsets[layout.levels + 1];
-    return entries * static_cast<std::int64_t>(sizeof(bla_coefficient) + sizeof(floatexp) + sizeof(double) + sizeof(double_skip));
+    return entries *
+           static_cast<std::int64_t>(sizeof(bla_coefficient) + sizeof(floatexp) + sizeof(double) + sizeof(double_skip));
 }

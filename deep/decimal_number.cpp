@@ -96,10 +96,7 @@ decimal decimal_of(double value)
     return {std::move(text), value, extended.value_or(to_floatexp(value))};
 }
 
-decimal decimal_of(floatexp value)
-{
-    return {format_decimal(value), to_double(value), value};
-}
+decimal decimal_of(floatexp value) { return {format_decimal(value), to_double(value), value}; }
 
 std::string shortest_text(double value)
 {

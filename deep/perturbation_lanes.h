@@ -100,8 +100,8 @@ struct alignas(LANE_ALIGNMENT) deep_lane_group {
     double di[N];
     double cr[N];  // dc
     double ci[N];
-    double m[N];  // element of the reference
-    double n[N];  // steps taken; -infinity in an idle lane, which never reaches the limit
+    double m[N];   // element of the reference
+    double n[N];   // steps taken; -infinity in an idle lane, which never reaches the limit
     double rn[N];  // the steps of a lane that finished in the round
     double wr[N];  // and the point it finished at
     double wi[N];
@@ -186,8 +186,7 @@ LANE_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
             L::store(g.wi + o, w.im);
             for (unsigned e = done; e != 0; e &= e - 1) {
                 const int l = o + __builtin_ctz(e);
-                const std::size_t at =
-                    pixel_index(frame.grid, g.x[l], g.i[l]);
+                const std::size_t at = pixel_index(frame.grid, g.x[l], g.i[l]);
                 job.counts[at] = static_cast<std::int32_t>(g.rn[l]);
                 if (job.points)
                     job.points[at] = {g.wr[l], g.wi[l]};

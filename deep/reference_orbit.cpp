@@ -128,4 +128,3 @@ std::int64_t orbit_bytes(std::int64_t elements)
 {
     return elements * static_cast<std::int64_t>(sizeof(complex_pair<double>) + sizeof(complex_pair<floatexp>));
 }
-

@@ -12,9 +12,8 @@
 
 // x87 arithmetic keeps intermediates in extended precision, which changes
 // the counts; the definition needs each operation rounded to double.
-static_assert(FLT_EVAL_METHOD == 0,
-              "floating point here carries excess precision (FLT_EVAL_METHOD != 0, e.g. x87); "
-              "build for SSE2 doubles (x86-64, or -msse2 -mfpmath=sse)");
+static_assert(FLT_EVAL_METHOD == 0, "floating point here carries excess precision (FLT_EVAL_METHOD != 0, e.g. x87); "
+                                    "build for SSE2 doubles (x86-64, or -msse2 -mfpmath=sse)");
 
 // One step of the definition for exponent P: the point after z = zr + zi i
 // (whose squares zr2 and zi2 the escape test has formed) for c = re + im i,

@@ -14,8 +14,8 @@ void set_view(CFractal& fractal, const view_parameters& view)
 
 view_parameters view_of(const CFractal& fractal)
 {
-    return {fractal.center_x, fractal.center_y, fractal.radius, fractal.max_iterations, fractal.figure_index,
-            fractal.palette_index};
+    return {fractal.center_x,       fractal.center_y,     fractal.radius,
+            fractal.max_iterations, fractal.figure_index, fractal.palette_index};
 }
 
 void set_default_view(CFractal& fractal)

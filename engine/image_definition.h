@@ -142,13 +142,16 @@ auto smooth_store_for(int figure_index, bool colours) -> void (*)(const smooth_s
 
 // Whether a sink takes the escaped point and c as well as the count.
 template <class Sink>
-inline constexpr bool takes_orbit = requires(const Sink& sink) { sink(0, 0, 0, 0.0, 0.0, 0.0, 0.0); };
+inline constexpr bool takes_orbit = requires(const Sink& sink)
+{
+    sink(0, 0, 0, 0.0, 0.0, 0.0, 0.0);
+};
 
 // Hands a pixel's count, with its escaped point z and c where the sink takes
 // them, to sink.
 template <class Sink>
-inline void deliver(const Sink& sink, std::int32_t x, std::int32_t i, std::int32_t n,
-                                           double zr, double zi, double cr, double ci)
+inline void deliver(const Sink& sink, std::int32_t x, std::int32_t i, std::int32_t n, double zr, double zi, double cr,
+                    double ci)
 {
     if constexpr (takes_orbit<Sink>)
         sink(x, i, n, zr, zi, cr, ci);

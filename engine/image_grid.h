@@ -54,8 +54,7 @@ public:
     worker_pixels(const image_grid& grid, int workers, int k)
         : width_(grid.width), height_(grid.height), workers_(workers), first_x_(k), x_(k),
           row_(grid.width > k ? 0 : grid.height)
-    {
-    }
+    {}
 
     // The next pixel; false when the worker has no more.
     bool next(std::int32_t& x, std::int32_t& i)

@@ -60,7 +60,10 @@ struct avx512_lanes {
     // Subtracting all ones, which the compiler makes in a register, rather
     // than adding a one it would keep in memory.
     LANE_INLINE static counts count(counts n, flags f) { return _mm512_mask_sub_epi64(n, f, n, _mm512_set1_epi64(-1)); }
-    LANE_INLINE static counts tally(counts inside, counts counted, std::int64_t) { return _mm512_add_epi64(inside, counted); }
+    LANE_INLINE static counts tally(counts inside, counts counted, std::int64_t)
+    {
+        return _mm512_add_epi64(inside, counted);
+    }
     // For the perturbation loop.
     LANE_INLINE static flags greater(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
     LANE_INLINE static flags greater_equal(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }

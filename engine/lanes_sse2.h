@@ -29,10 +29,7 @@ struct sse2_lanes {
     // The lanes that are not NaN.
     LANE_INLINE static flags ordered(vec a) { return _mm_cmpord_pd(a, a); }
     // The lanes of keep where a == b does not hold (true for NaN).
-    LANE_INLINE static flags and_not_equal(flags keep, vec a, vec b)
-    {
-        return _mm_and_pd(keep, _mm_cmpneq_pd(a, b));
-    }
+    LANE_INLINE static flags and_not_equal(flags keep, vec a, vec b) { return _mm_and_pd(keep, _mm_cmpneq_pd(a, b)); }
     // One bit per lane.
     LANE_INLINE static int bits(flags f) { return _mm_movemask_pd(f); }
     LANE_INLINE static counts load_counts(const std::int64_t* p)

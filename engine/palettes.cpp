@@ -2,6 +2,7 @@
 
 // Entries are stored blue, green, red: the byte order of a pixel of the
 // 24-bit bitmap. The comments give each palette's name and its course.
+// clang-format off
 const std::uint8_t palette_colors[PALETTE_COUNT][PALETTE_MAX_LENGTH][3] = {
     // 0 24色 (24 entries): hue circle, 4 steps per sixth
     {
@@ -201,3 +202,4 @@ const std::uint8_t palette_colors[PALETTE_COUNT][PALETTE_MAX_LENGTH][3] = {
         {0x30, 0x30, 0x30}, {0x20, 0x20, 0x20},
     },
 };
+// clang-format on

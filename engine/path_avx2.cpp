@@ -25,8 +25,7 @@ void count_columns_avx2(const exact_job& job, int k, std::int32_t* counts)
 void smooth_columns_avx2(const exact_job& job, int k, double* values)
 {
     smooth_batch batch;
-    const smooth_sink sink{job, values, batch,
-                           smooth_store<store_on_path>(job.view.figure_index, values == nullptr)};
+    const smooth_sink sink{job, values, batch, smooth_store<store_on_path>(job.view.figure_index, values == nullptr)};
     run_worker_for_figure<avx2_lanes>(job, k, sink);
 }
 

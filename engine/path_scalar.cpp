@@ -48,10 +48,7 @@ auto smooth_store_for(int figure_index, bool colours) -> void (*)(const smooth_s
     return smooth_store<store_on_baseline>(figure_index, colours);
 }
 
-void render_columns_scalar(const exact_job& job, int k)
-{
-    run_worker(job, k, colour_sink{job});
-}
+void render_columns_scalar(const exact_job& job, int k) { run_worker(job, k, colour_sink{job}); }
 
 void count_columns_scalar(const exact_job& job, int k, std::int32_t* counts)
 {

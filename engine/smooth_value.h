@@ -92,10 +92,7 @@ inline constexpr std::uint64_t ONE_BITS = std::uint64_t{1023} << 52;
 // lack).
 inline constexpr std::uint64_t TWO_52_BITS = std::uint64_t{0x433} << 52;
 
-[[gnu::always_inline]] inline void load(lanes& to, const double* from)
-{
-    __builtin_memcpy(&to, from, sizeof to);
-}
+[[gnu::always_inline]] inline void load(lanes& to, const double* from) { __builtin_memcpy(&to, from, sizeof to); }
 
 // pick ? a : b lane by lane, as bits: a select on the truth values would
 // compare them with zero first, which SSE2 cannot do for 64-bit lanes.

@@ -36,10 +36,7 @@ constexpr std::size_t FIXED_TEXT_CAPACITY = 1 + 309 + 1 + MAX_PRECISION;
 constexpr char digit_chars[] = "0123456789abcdef";
 
 // Whether c has the Unicode White_Space property.
-bool is_white_space(char16_t c)
-{
-    return std::binary_search(std::begin(white_space), std::end(white_space), c);
-}
+bool is_white_space(char16_t c) { return std::binary_search(std::begin(white_space), std::end(white_space), c); }
 
 // The value of a decimal digit of any script, or -1.
 int decimal_digit_value(char16_t c)
@@ -62,20 +59,14 @@ int hex_digit_value(char16_t c)
 }
 
 // c with ASCII capitals made small.
-char16_t ascii_lower(char16_t c)
-{
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
-}
+char16_t ascii_lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c; }
 
 // A reading position in a text; reads past the end give 0.
 struct Cursor {
     std::u16string_view text;
     std::size_t pos = 0;
 
-    char16_t peek(std::size_t ahead = 0) const
-    {
-        return pos + ahead < text.size() ? text[pos + ahead] : u'\0';
-    }
+    char16_t peek(std::size_t ahead = 0) const { return pos + ahead < text.size() ? text[pos + ahead] : u'\0'; }
 };
 
 // Moves past leading white space.
@@ -106,7 +97,8 @@ bool starts_with_word(const Cursor& in, std::string_view word)
 
 // The significant digits of a mantissa, read one at a time: the value is
 // 0.digits (plus a nonzero tail if sticky) times base^point_shift.
-template <std::size_t Kept> struct Significand {
+template <std::size_t Kept>
+struct Significand {
     std::array<char, Kept> digits{};
     std::size_t count = 0;
     bool sticky = false;
@@ -341,9 +333,8 @@ struct WideWriter {
     int finish()
     {
         buffer[length] = u'\0';
-        return cut || length > static_cast<std::size_t>(std::numeric_limits<int>::max())
-                   ? -1
-                   : static_cast<int>(length);
+        return cut || length > static_cast<std::size_t>(std::numeric_limits<int>::max()) ? -1
+                                                                                         : static_cast<int>(length);
     }
 };
 
@@ -359,13 +350,12 @@ void write_literal(WideWriter& out, std::u16string_view text)
 
 // Writes the format with its conversion replaced by the ASCII field text,
 // right-aligned to the conversion's width.
-int write_formatted(char16_t* buffer, std::size_t capacity, std::u16string_view format,
-                    const Conversion& conversion, std::string_view field)
+int write_formatted(char16_t* buffer, std::size_t capacity, std::u16string_view format, const Conversion& conversion,
+                    std::string_view field)
 {
     WideWriter out{buffer, capacity};
     write_literal(out, format.substr(0, conversion.begin));
-    for (std::size_t pad = field.size(); pad < static_cast<std::size_t>(conversion.width) && !out.cut;
-         ++pad) {
+    for (std::size_t pad = field.size(); pad < static_cast<std::size_t>(conversion.width) && !out.cut; ++pad) {
         out.put(u' ');
     }
     for (const char c : field)
@@ -393,7 +383,7 @@ int format_failed(char16_t* buffer, std::size_t capacity)
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 double parse_wide_double(std::u16string_view text)
 {
@@ -434,8 +424,8 @@ int format_wide(char16_t* buffer, std::size_t capacity, const char16_t* format, 
     } else if (std::isinf(value)) {
         field = value < 0 ? "-inf" : "inf";
     } else {
-        const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
-                                          std::chars_format::fixed, conversion->precision);
+        const auto result = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed,
+                                          conversion->precision);
         field = std::string_view(text.data(), static_cast<std::size_t>(result.ptr - text.data()));
     }
     return write_formatted(buffer, capacity, format, *conversion, field);

@@ -80,11 +80,11 @@ struct alignas(LANE_ALIGNMENT) lane_group {
     double ci[N];
     double sr[N];  // saved point of the cycle check, NaN before the first save
     double si[N];
-    double sx[N];              // bit-wise xor of sr and si
-    std::int64_t inside[N];    // steps taken inside the radius: the escape count once escaped
-    std::int64_t start[N];     // group step at which the lane held z0 = c
-    std::int64_t save_at[N];   // age of the next save
-    std::int64_t event[N];     // group step of the next save or of the limit; NO_EVENT when idle
+    double sx[N];             // bit-wise xor of sr and si
+    std::int64_t inside[N];   // steps taken inside the radius: the escape count once escaped
+    std::int64_t start[N];    // group step at which the lane held z0 = c
+    std::int64_t save_at[N];  // age of the next save
+    std::int64_t event[N];    // group step of the next save or of the limit; NO_EVENT when idle
     std::int32_t x[N];
     std::int32_t i[N];
 };
@@ -93,7 +93,7 @@ struct alignas(LANE_ALIGNMENT) lane_group {
 // with Keep their point z unchanged.
 template <class L, bool Keep>
 LANE_INLINE inline typename L::vec final_add_re(typename L::flags test, typename L::vec a, typename L::vec c,
-                                                  typename L::vec z)
+                                                typename L::vec z)
 {
     if constexpr (Keep)
         return L::add_or_keep(test, a, c, z);
@@ -104,7 +104,7 @@ LANE_INLINE inline typename L::vec final_add_re(typename L::flags test, typename
 // And of its imaginary part: a + c, with Keep z unchanged in the escaped lanes.
 template <class L, bool Keep>
 LANE_INLINE inline typename L::vec final_add_im(typename L::flags test, typename L::vec a, typename L::vec c,
-                                                  typename L::vec z)
+                                                typename L::vec z)
 {
     if constexpr (Keep)
         return L::add_or_keep(test, a, c, z);
@@ -125,8 +125,7 @@ LANE_INLINE inline typename L::vec final_add_im(typename L::flags test, typename
 // steps inside); tally turns either count into the steps taken inside.
 template <class L, int P, bool Filter, bool Keep>
 LANE_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& counter,
-                                     typename L::vec cr, typename L::vec ci, typename L::vec sx,
-                                     typename L::flags& quiet)
+                                   typename L::vec cr, typename L::vec ci, typename L::vec sx, typename L::flags& quiet)
 {
     using vec = typename L::vec;
     const vec zr2 = L::mul(zr, zr);
@@ -165,7 +164,7 @@ LANE_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typ
 // point equals its saved point under the definition's ==.
 template <class L, int P, bool Keep, int N>
 LANE_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t step, std::int64_t until,
-                                                std::uint32_t& live_bits, std::uint32_t& back_bits)
+                                              std::uint32_t& live_bits, std::uint32_t& back_bits)
 {
     using vec = typename L::vec;
     using flags = typename L::flags;

@@ -1,10 +1,12 @@
 #!/bin/bash
 # make test: every suite in turn, then one summary line of all of them.
+#   format      the program's code as .clang-format lays it out
 #   native      engine and quellarin-render tests (g++)
 #   asan        the same under AddressSanitizer and UndefinedBehaviorSanitizer (clang)
 #   tsan        the renderer tests under ThreadSanitizer (clang)
 #   fuzz        a 22-second run of each fuzz target, side by side (clang)
 #   windows     the cross-built tests and the real program, under Wine
+# usage: scripts/test-all.sh [SUITE...]   (all of them by default; make check: native)
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -47,32 +49,47 @@ suite() {
     fi
 }
 
+# A suite that prints "N passed, N failed" as its last line: its counts join the totals.
+counted() {
+    local name=$1 log=$log_dir/$1.log
+    shift
+    echo "== $name"
+    "$@" >"$log" 2>&1
+    local summary
+    summary=$(tail -1 "$log")
+    if [[ "$summary" =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+        total_passed=$((total_passed + BASH_REMATCH[1]))
+        total_failed=$((total_failed + BASH_REMATCH[2]))
+        echo "   $summary"
+        [ "${BASH_REMATCH[2]}" -ne 0 ] && tail -40 "$log"
+    else
+        echo "   no summary; see $log"
+        tail -20 "$log"
+        total_failed=$((total_failed + 1))
+    fi
+}
+
+windows_suite() {
+    # quellarin-render.exe needs GMP and MPFR built for mingw-w64, once per machine.
+    if ! scripts/mingw-deps.sh >/dev/null 2>"$log_dir/mingw-deps.log"; then
+        echo "   GMP and MPFR for mingw-w64 did not build; see $log_dir/mingw-deps.log"
+        tail -20 "$log_dir/mingw-deps.log"
+        total_failed=$((total_failed + 1))
+    fi
+    suite windows
+}
+
 # The sanitizer suites build with clang, so that every run compiles the
 # program with both compilers.
-suite native
-suite asan
-suite tsan
-echo "== fuzz"
-scripts/fuzz.sh 22 >"$log_dir/fuzz.log" 2>&1
-fuzz_summary=$(tail -1 "$log_dir/fuzz.log")
-if [[ "$fuzz_summary" =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
-    total_passed=$((total_passed + BASH_REMATCH[1]))
-    total_failed=$((total_failed + BASH_REMATCH[2]))
-    echo "   $fuzz_summary"
-    [ "${BASH_REMATCH[2]}" -ne 0 ] && tail -40 "$log_dir/fuzz.log"
-else
-    echo "   no summary; see $log_dir/fuzz.log"
-    tail -20 "$log_dir/fuzz.log"
-    total_failed=$((total_failed + 1))
-fi
-
-# quellarin-render.exe needs GMP and MPFR built for mingw-w64, once per machine.
-if ! scripts/mingw-deps.sh >/dev/null 2>"$log_dir/mingw-deps.log"; then
-    echo "   GMP and MPFR for mingw-w64 did not build; see $log_dir/mingw-deps.log"
-    tail -20 "$log_dir/mingw-deps.log"
-    total_failed=$((total_failed + 1))
-fi
-suite windows
+for name in ${*:-format native asan tsan fuzz windows}; do
+    case $name in
+    format) counted format scripts/format-check.sh ;;
+    fuzz) counted fuzz scripts/fuzz.sh 22 ;;
+    windows) windows_suite ;;
+    native | asan | tsan) suite "$name" ;;
+    *) echo "unknown suite $name"; total_failed=$((total_failed + 1)) ;;
+    esac
+done
 
 echo "$total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]

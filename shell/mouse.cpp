@@ -64,8 +64,8 @@ void on_mouse_move(CFractal& fractal, int x, int y)
         return;
     window_dc dc(window_of(fractal));
     Rectangle(dc, 0, 0, fractal.width, fractal.height);
-    BitBlt(dc, x - fractal.drag_start_x, y - fractal.drag_start_y, fractal.width, fractal.height,
-           memory_dc_of(fractal), 0, 0, SRCCOPY);
+    BitBlt(dc, x - fractal.drag_start_x, y - fractal.drag_start_y, fractal.width, fractal.height, memory_dc_of(fractal),
+           0, 0, SRCCOPY);
 }
 
 // The end of a drag: the content follows the pointer, so the centre moves

@@ -17,7 +17,4 @@ inline HDC memory_dc_of(const CFractal& fractal) { return static_cast<HDC>(fract
 
 // The CFractal that a main window carries in its extra data slot; null
 // before start-up has stored it.
-inline CFractal* fractal_of(HWND window)
-{
-    return reinterpret_cast<CFractal*>(GetWindowLongPtrW(window, 0));
-}
+inline CFractal* fractal_of(HWND window) { return reinterpret_cast<CFractal*>(GetWindowLongPtrW(window, 0)); }
