@@ -97,7 +97,7 @@ if middle != square or tall[192 * 32:192 * 96] != square:
 movie=(--center-x -0.75 --center-y 0.1 --zoom-from 1.5 --radius 0.01 --frames 6 --size 48x32 --iterations 300)
 render "${movie[@]}" --output 'full-%02d.bmp' >out 2>err
 verdict "movie" "$( [ "$(grep -c ms out)" = 6 ] && [ ! -s err ] || echo "exit or output: $(cat out err)")"
-verdict "frame 3" "$(sha256sum full-03.bmp | grep -v 927911493041d8c5b883c08d22f9470b86d076307dd9888da997c87d8587f28e)"
+verdict "frame 3" "$( [ "$(sha256sum <full-03.bmp | cut -c1-64)" = 927911493041d8c5b883c08d22f9470b86d076307dd9888da997c87d8587f28e ] || echo "other bytes")"
 for still in "00 1.5" "05 0.01"; do
     render "${movie[@]:0:4}" --radius "${still#* }" --size 48x32 --iterations 300 --output still.bmp >out
     same "frame ${still% *}" "full-${still% *}.bmp" still.bmp
