@@ -132,7 +132,7 @@ EOF
 )"
 
 # --- interrupted movies ---
-# About a second and a half here: the signal comes while frames are written.
+# About a second and a half here, long enough to be caught mid-frame.
 movie=(--center-x -0.743643887037151 --center-y 0.131825904205330 --iterations 20000 --zoom-from 2 --radius 1e-9
        --frames 24 --size 480x360)
 mkdir whole && (cd whole && render "${movie[@]}" --output 'f%02d.bmp')
@@ -147,20 +147,25 @@ same_frames() {
     done
     echo "$problem"
 }
-# usage: interrupt SIGNAL DELAY [IGNORED]: the movie rendered into cut/, with the
-# signal IGNORED set to be ignored, sent SIGNAL after DELAY seconds; its exit status in code.
+# usage: interrupt SIGNAL [IGNORED]: the movie rendered into cut/, with the
+# signal IGNORED set to be ignored, sent SIGNAL once one to three frames are
+# whole and the next one's staging file exists (created before its render);
+# its exit status in code.
 interrupt() {
     rm -rf cut && mkdir cut
-    (cd cut && { [ -z "${3-}" ] || trap '' "$3"; } &&
+    (cd cut && { [ -z "${2-}" ] || trap '' "$2"; } &&
         exec "$renderer" --quiet "${movie[@]}" --output 'f%02d.bmp' >/dev/null 2>&1) &
-    local pid=$!
-    sleep "$2"
+    local pid=$! whole=cut/f0$((RANDOM % 3)).bmp deadline=$((SECONDS + 120))
+    until [ -e "$whole" ] && compgen -G 'cut/quellarin-*.part' >/dev/null; do
+        kill -0 "$pid" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ] && sleep 0.01 ||
+            { verdict "SIG$1 while a frame is staged" "no staging file after $whole"; break; }
+    done
     kill -s "$1" "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     code=$?
 }
 for signal in INT TERM HUP KILL; do
-    interrupt "$signal" "0.$((RANDOM % 8 + 1))"
+    interrupt "$signal"
     # A staging file may stay only after SIGKILL, which no program can answer.
     [ "$signal" = KILL ] && rm -f cut/quellarin-*.part
     verdict "SIG$signal leaves whole frames only" "$(same_frames cut)"
@@ -174,7 +179,7 @@ for signal in INT TERM HUP KILL; do
 done
 
 # A hangup the parent set to be ignored (nohup, a script's background job) stays ignored.
-interrupt HUP 0.3 HUP
+interrupt HUP HUP
 verdict "an ignored SIGHUP lets the movie finish" \
     "$([ "$code" = 0 ] || echo "exit $code")$([ "$(ls cut | wc -l)" = 24 ] || echo " $(ls cut | wc -l) files")$(same_frames cut)"
 
