@@ -39,24 +39,27 @@ TEST(Renderer, PixelsWorkedOutByHand)
     }
 }
 
+class each_worker : public testing::TestWithParam<render_path> {};
+
 // Worker k draws the columns k, k + 8, ... of every row, and nothing else.
-TEST(Renderer, EachWorkerDrawsItsOwnColumns)
+TEST_P(each_worker, draws_its_own_columns)
 {
+    SKIP_WITHOUT_UNIT(GetParam());
     path_guard guard;
     const test_view t = {"", {-0.5, 0.0, 1.5, 200, 0, 0}, 13, 7, 0};  // columns 0 to 4 have two pixels a row
-    for (const render_path path : {render_path::scalar, render_path::sse2, render_path::avx2, render_path::avx512}) {
-        force_render_path(path);
-        for (int k = 0; k < WORKER_COUNT; ++k) {
-            std::vector<std::uint8_t> buffer;
-            render_columns(record(t, buffer), k);
-            for (std::size_t p = 0; p < buffer.size(); ++p) {
-                // 0xA5 is what record left, a level no palette uses.
-                EXPECT_EQ(buffer[p] != 0xA5, p / 3 % t.width % WORKER_COUNT == std::size_t(k))
-                    << "worker " << k << " x " << p / 3 % t.width << " row " << p / 3 / t.width;
-            }
+    force_render_path(GetParam());
+    for (int k = 0; k < WORKER_COUNT; ++k) {
+        std::vector<std::uint8_t> buffer;
+        render_columns(record(t, buffer), k);
+        for (std::size_t p = 0; p < buffer.size(); ++p) {
+            // 0xA5 is what record left, a level no palette uses.
+            EXPECT_EQ(buffer[p] != 0xA5, p / 3 % t.width % WORKER_COUNT == std::size_t(k))
+                << "worker " << k << " x " << p / 3 % t.width << " row " << p / 3 / t.width;
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(paths, each_worker, testing::ValuesIn(all_render_paths), path_test_name);
 
 unsigned refused_workers = 0;  // bit k refuses worker k
 

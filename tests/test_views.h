@@ -8,8 +8,11 @@
 #include "render_paths.h"
 #include "renderer.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <vector>
 
 struct test_view {
@@ -52,6 +55,18 @@ inline const test_view test_views[] = {
     {"exponent 4 infinite centre", {-INF_VALUE, 0.5, 1.0, 500, 2, 4}, 16, 16, 0x51d88627df287325},
     {"1 x 1", {0.0, 0.0, 1.0, 100, 2, 5}, 1, 1, 0xad2aca7747985764},
 };
+
+inline constexpr render_path all_render_paths[] = {render_path::scalar, render_path::sse2, render_path::avx2,
+                                                   render_path::avx512};
+
+// A path the processor lacks would fall back to a narrower one and pass in
+// its stead: the running test is marked skipped instead, naming the unit.
+#define SKIP_WITHOUT_UNIT(path)                                                                                       \
+    if ((path) > best_render_path())                                                                                  \
+    GTEST_SKIP() << "this processor has no " << render_path_name(path) << " unit"
+
+// A test's name for its path: scalar, sse2, avx2 or avx512.
+inline std::string path_test_name(const testing::TestParamInfo<render_path>& i) { return render_path_name(i.param); }
 
 // Restores the renderer's path when a test ends.
 struct path_guard {
