@@ -18,8 +18,8 @@ struct location_mode {
     bool use_table = false;
     oracle_agreement agreement;
 
-    // At least 99.9 % of the decidable pixels get the oracle's count.
-    bool agrees() const { return agreement.agreeing * 1000 >= agreement.decidable * 999; }
+    // Every decidable pixel gets the oracle's count: any sound method must.
+    bool agrees() const { return agreement.agreeing == agreement.decidable; }
 };
 
 struct location_check {

@@ -1,7 +1,7 @@
 // Deep views held to the oracle: at each location of the table
-// (test_locations.cpp), of the pixels whose count the oracle can decide, at
-// least 99.9 % get exactly that count, with the approximation table and
-// without. `make verify-deep` prints the same comparison as a report.
+// (test_locations.cpp), every pixel whose count the oracle can decide gets
+// exactly that count, with the approximation table and without.
+// `make verify-deep` prints the same comparison as a report.
 #include "location_check.h"
 #include "test_locations.h"
 
