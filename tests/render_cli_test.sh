@@ -92,22 +92,18 @@ middle = b"".join(wide[384 * i + 96:384 * i + 288] for i in range(64))
 if middle != square or tall[192 * 32:192 * 96] != square:
     print("not the square view")' wide.bmp tall.bmp square.bmp 2>&1)"
 
-# A zoom movie: the first and last frames are the stills at their radii, frame
-# 3 is the native build's, and frames rendered in parts are the full run's.
+# A zoom movie: frame 3 is the native build's, and frames rendered in parts are
+# the full run's (the automatic movie below holds every frame to its still).
 movie=(--center-x -0.75 --center-y 0.1 --zoom-from 1.5 --radius 0.01 --frames 6 --size 48x32 --iterations 300)
 render "${movie[@]}" --output 'full-%02d.bmp' >out 2>err
 verdict "movie" "$( [ "$(grep -c ms out)" = 6 ] && [ ! -s err ] || echo "exit or output: $(cat out err)")"
 verdict "frame 3" "$( [ "$(sha256sum <full-03.bmp | cut -c1-64)" = 927911493041d8c5b883c08d22f9470b86d076307dd9888da997c87d8587f28e ] || echo "other bytes")"
-for still in "00 1.5" "05 0.01"; do
-    render "${movie[@]:0:4}" --radius "${still#* }" --size 48x32 --iterations 300 --output still.bmp >out
-    same "frame ${still% *}" "full-${still% *}.bmp" still.bmp
-done
 for range in 0:1 2:4 5:5; do render "${movie[@]}" --frame-range "$range" --output 'part-%02d.bmp' >out; done
 for k in 00 01 02 03 04 05; do same "frame $k in parts" "full-$k.bmp" "part-$k.bmp"; done
 # Raw frames, W x H x 3 bytes each; the times on standard error.
 render "${movie[@]}" --output - >raw 2>err
 verdict "raw frames" "$( [ "$(wc -c <raw)" = $((48 * 32 * 3 * 6)) ] && [ "$(grep -c ms err)" = 6 ] || echo "$(wc -c <raw) bytes, $(cat err)")"
-rm -f full-* part-* raw still.bmp wide.bmp tall.bmp square.bmp
+rm -f full-* part-* raw wide.bmp tall.bmp square.bmp
 
 # A PNG's view renders again; options before --from yield to it, those after override it.
 view=(--center-x -0.743643887037151 --center-y 0.131825904205330 --radius 0.0005 --figure 1 --palette 7 --size 40x24)
@@ -165,12 +161,28 @@ printf 'Re: %s\r\nIm: %s\r\nZoom: 2e1000\r\nIterations: %s\r\nColors: 1,2,3,\r\n
     "$x" "$y" "$iterations" "$((figure + 2))" >loc.kfr
 render --from loc.kfr --size 48x27 --palette 7 --output kfr.bmp >out && render "${deep[@]}" --radius 1e-1000 --output flags.bmp >out
 same "--from a .kfr file" kfr.bmp flags.bmp
-# A zoom into a deep place, by perturbation from its first frame: any split gives the same frames.
+# A zoom into a deep place, by perturbation from its first frame to past the doubles' range: whole frames,
+# any split gives the same ones, and the last is the still of its radius (the movie's reference is its own).
 zoom=(--figure "$figure" --iterations "$iterations" --center-x "$x" --center-y "$y" --method perturbation
-      --zoom-from 2 --radius 1e-300 --frames 5 --size 24x16)
+      --zoom-from 2 --radius 1e-310 --frames 5 --size 24x16)
 render "${zoom[@]}" --output 'z-%d.bmp' >out && render "${zoom[@]}" --frame-range 3:4 --output 'p-%d.bmp' >out
 for k in 3 4; do same "deep zoom frame $k in parts" "z-$k.bmp" "p-$k.bmp"; done
-rm -f deep.png again.png loc.kfr kfr.bmp flags.bmp z-*.bmp p-*.bmp
+verdict "deep zoom, whole frames" \
+    "$(for k in 0 1 2 3 4; do [ "$(head -c 2 "z-$k.bmp")$(wc -c <"z-$k.bmp")" = BM1206 ] || echo "frame $k"; done 2>&1)"
+render "${zoom[@]:0:10}" --radius 1e-310 --size 24x16 --output still.bmp >out
+same "deep zoom, its last frame" z-4.bmp still.bmp
+rm -f deep.png again.png loc.kfr kfr.bmp flags.bmp z-*.bmp p-*.bmp still.bmp
+# --method auto: frames above 1e-14 (1.0000000000000002e-14 among them) exact, the rest by perturbation,
+# each the still of its radius by that method (the deepest frame's reference gives this centre its own orbit).
+auto=(--center-x -0.743643887037151 --center-y 0.131825904205330 --iterations 3000 --size 32x24)
+for f in a-%d.png a-%d.bmp; do render "${auto[@]}" --method auto --zoom-from 1e-12 --radius 1e-16 --frames 5 --output "$f" >out; done
+for k in 0 1 2 3 4; do
+    r=$(grep -ao 'radius=[0-9.e+-]*' "a-$k.png" | cut -d= -f2)
+    method=$(awk -v r="$r" 'BEGIN { print (r + 0 > 1e-14) ? "exact" : "perturbation" }')
+    rm -f still.bmp && render "${auto[@]}" --radius "$r" --method "$method" --output still.bmp >out
+    same "auto movie frame $k, radius $r, $method" "a-$k.bmp" still.bmp
+done
+rm -f a-*.png a-*.bmp still.bmp
 # A centre of 20,000 digits is kept whole, in the file's view too.
 long_x=0.25$(printf '0%.0s' $(seq 19990))1
 render --center-x "$long_x" --radius 1e-30 --iterations 500 --size 16x16 --output long.png >out 2>err
