@@ -66,8 +66,10 @@ template <class L>
     return {a.re * f, a.im * f};
 }
 
+// Returns a bare vector, which a function of no target may not (that would
+// change how the vector is returned): a function of the unit's target.
 template <class L>
-[[gnu::always_inline]] inline typename L::vec norm(lane_complex<L> a)
+LANE_INLINE inline typename L::vec norm(lane_complex<L> a)
 {
     return a.re * a.re + a.im * a.im;
 }

@@ -118,8 +118,12 @@ void check_render(const std::vector<std::string>& args, render_options options)
     if (o < 1 || o >= args.size() || args[o] != output || options.output != output || (options.format == output_format::raw) != (output == "-"))
         fail("output argument %zu is not the last output %s", o, quoted(output).c_str());
     const char* suffix = output.c_str() + output.size() - std::min<std::size_t>(4, output.size());
-    if (!options.raw && (options.png ? strcasecmp(suffix, ".png") != 0 : strcasecmp(suffix, ".bmp") != 0))
-        fail("accepted the output %s as %s", quoted(output).c_str(), options.png ? "PNG" : "BMP");
+    const output_format by_suffix = output == "-"                       ? output_format::raw
+                                    : strcasecmp(suffix, ".png") == 0 ? output_format::png
+                                    : strcasecmp(suffix, ".npy") == 0 ? output_format::npy
+                                                                      : output_format::bmp;
+    if (options.format != by_suffix || (by_suffix == output_format::bmp && strcasecmp(suffix, ".bmp") != 0))
+        fail("accepted the output %s as format %d", quoted(output).c_str(), static_cast<int>(options.format));
     // An accepted frame pattern holds only %d, %0Nd and %%, so the C library
     // can read it here as an independent check, but never in the program.
     if (movie && options.format != output_format::raw) {
