@@ -261,8 +261,8 @@ zoom_run zoom;
 render_options zoom_options()
 {
     render_options options;
-    options.view.center_x_text = PERIOD_401_RE;
-    options.view.center_y_text = PERIOD_401_IM;
+    options.view.center_x = *read_decimal(PERIOD_401_RE);
+    options.view.center_y = *read_decimal(PERIOD_401_IM);
     options.view.max_iterations = ZOOM_LIMIT;
     options.view.figure_index = 0;
     options.width = ZOOM_WIDTH;
