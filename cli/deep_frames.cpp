@@ -24,20 +24,25 @@ std::uint64_t perturbation_frames::bytes_needed() const
 }
 
 void perturbation_frames::render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress,
-                                 complex_pair<double>* points)
+                                 complex_pair<double>* points, std::stop_token stop)
 {
-    render_band(radius, equal_scales_grid(width_, height_), workers, counts, progress, points);
+    render_band(radius, equal_scales_grid(width_, height_), workers, counts, progress, points, std::move(stop));
 }
 
 void perturbation_frames::render_band(floatexp radius, const image_grid& band, int workers, std::int32_t* counts,
-                                      const orbit_progress& progress, complex_pair<double>* points)
+                                      const orbit_progress& progress, complex_pair<double>* points,
+                                      std::stop_token stop)
 {
     if (!orbit_) {
-        orbit_ = compute_reference_orbit(request_, progress);
+        orbit_request request = request_;
+        request.stop = stop;
+        orbit_ = compute_reference_orbit(request, progress);
+        if (!orbit_)
+            return;  // stopped
         if (use_table_)
             coefficients_ = build_bla_coefficients(orbit_->elements());
     }
-    const deep_frame frame{band, radius, options_.view.max_iterations};
+    const deep_frame frame{band, radius, options_.view.max_iterations, std::move(stop)};
     const delta_type type = frame_delta_type(radius);
     if (!coefficients_) {
         render_deep(*orbit_, frame, nullptr, type, workers, counts, points);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 class perturbation_frames {
@@ -27,14 +28,16 @@ public:
     // The escape counts of the frame of the given radius, counts[x + width * i],
     // memory row i from the bottom; the orbit's progress goes to progress.
     // With points, also each escaped pixel's first point past the radius.
+    // Once stop is requested the render ends soon, its counts unfinished, and
+    // an orbit it had not finished is not kept.
     void render(floatexp radius, int workers, std::int32_t* counts, const orbit_progress& progress,
-                complex_pair<double>* points = nullptr);
+                complex_pair<double>* points = nullptr, std::stop_token stop = {});
 
     // The same for a band of the frame's rows only (band_of the frame's
     // equal-scales grid), counts[x + width * (i - first_row)]: the whole
     // frame's counts.
     void render_band(floatexp radius, const image_grid& band, int workers, std::int32_t* counts,
-                     const orbit_progress& progress, complex_pair<double>* points = nullptr);
+                     const orbit_progress& progress, complex_pair<double>* points = nullptr, std::stop_token stop = {});
 
 private:
     const render_options& options_;

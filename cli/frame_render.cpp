@@ -42,7 +42,8 @@ void render_smooth(const frame_job& job, const exact_job& image, smooth_band& ba
     const std::size_t pixels = static_cast<std::size_t>(image.grid.width) * image.grid.height;
     band.counts.resize(pixels);
     band.deep.resize(pixels);
-    job.deep.render_band(job.radius, image.grid, job.workers, band.counts.data(), job.progress, band.deep.data());
+    job.deep.render_band(job.radius, image.grid, job.workers, band.counts.data(), job.progress, band.deep.data(),
+                         job.stop);
     // The values from the escaped points as the exact paths take them, c
     // from the image's own mapping in doubles: the continuation past the
     // radius needs no more.
@@ -68,7 +69,7 @@ void render_colours(const frame_job& job, const exact_job& image, smooth_band& b
         render_smooth(job, image, band, nullptr);
     } else if (job.perturbation) {
         band.counts.resize(static_cast<std::size_t>(image.grid.width) * image.grid.height);
-        job.deep.render_band(job.radius, image.grid, job.workers, band.counts.data(), job.progress);
+        job.deep.render_band(job.radius, image.grid, job.workers, band.counts.data(), job.progress, nullptr, job.stop);
         colour_counts(image, band.counts.data());
     } else {
         compute_image(image);
@@ -120,7 +121,7 @@ void average_band(const image_grid& out, std::uint8_t* out_pixels, std::int32_t 
 // The frame's image on a grid, with no pixels yet.
 exact_job frame_image(const frame_job& job, const image_grid& grid)
 {
-    return {grid, job.frame.view.exact(), {}, job.workers};
+    return {grid, job.frame.view.exact(), {}, job.workers, job.stop};
 }
 
 }  // namespace
@@ -143,7 +144,7 @@ void render_frame_counts(const frame_job& job, std::vector<std::int32_t>& counts
     }
     counts.resize(pixels);
     if (job.perturbation)
-        job.deep.render(job.radius, job.workers, counts.data(), job.progress);
+        job.deep.render(job.radius, job.workers, counts.data(), job.progress, nullptr, job.stop);
     else
         compute_image_counts(image, counts.data());
 }
@@ -166,7 +167,7 @@ void render_frame_colours(const frame_job& job, std::span<std::uint8_t> pixels)
     const std::int32_t rows =
         n > 1 ? band_rows(out.height, n) : std::max<std::int32_t>(1, SMOOTH_BAND_PIXELS / out.width);
     std::vector<std::uint8_t> samples(n > 1 ? static_cast<std::size_t>(sampled.width) * rows * n * 3 : 0);
-    for (std::int32_t first = 0; first < out.height; first += rows) {
+    for (std::int32_t first = 0; first < out.height && !job.stop.stop_requested(); first += rows) {
         const std::int32_t these = std::min(rows, out.height - first);
         exact_job band = frame_image(job, band_of(sampled, first * n, these * n));
         band.pixels = n > 1 ? std::span<std::uint8_t>(samples).first(3 * pixel_index(band.grid, 0, band.grid.height))

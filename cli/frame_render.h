@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <span>
+#include <stop_token>
 #include <vector>
 
 struct frame_job {
@@ -20,6 +21,7 @@ struct frame_job {
     perturbation_frames& deep;
     int workers = 1;
     const orbit_progress& progress;
+    std::stop_token stop = {};  // once requested, the frame ends soon, unfinished
 };
 
 // What a frame is rendered into: its colours, 3 bytes per pixel; or for a

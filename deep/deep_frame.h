@@ -13,6 +13,7 @@
 #include "image_grid.h"
 
 #include <cstdint>
+#include <stop_token>
 
 // A frame, or a band of one, on a grid of equal scales; its radius may lie
 // below the double range.
@@ -20,6 +21,7 @@ struct deep_frame {
     image_grid grid;
     floatexp radius;
     std::int32_t limit = 0;
+    std::stop_token stop = {};  // once requested, the workers end, the counts unfinished
 };
 
 // Below this radius the pixels' deltas would come near the end of the

@@ -17,7 +17,7 @@ template <class T>
 void render_columns(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, int workers, int k,
                     std::int32_t* counts, complex_pair<double>* points)
 {
-    worker_pixels pixels(frame.grid, workers, k);
+    worker_pixels pixels(frame.grid, workers, k, frame.stop);
     std::int32_t x;
     std::int32_t i;
     while (pixels.next(x, i)) {

@@ -127,7 +127,7 @@ LANE_FUNCTION void run_deep_lanes(const deep_lane_job& job, int k)
     aligned_lanes<deep_lane_group<N>> lanes;
     deep_lane_group<N>& g = lanes.get();
 
-    worker_pixels pixels(frame.grid, job.workers, k);
+    worker_pixels pixels(frame.grid, job.workers, k, frame.stop);
     int active = 0;
     // Puts the next pixel into lane l at the loop's start (m = 1, d = dc,
     // n = 0), or makes the lane idle.

@@ -83,8 +83,12 @@ std::optional<reference_orbit> compute_reference_orbit(const orbit_request& requ
         const complex_pair<floatexp> z{to_floatexp(zr.get()), to_floatexp(zi.get())};
         orbit.extended.push_back(z);
         orbit.values.push_back(to_double(z));
-        if (progress && orbit.size() % orbit_progress_interval == 0)
-            progress(orbit.size());
+        if (orbit.size() % orbit_progress_interval == 0) {
+            if (request.stop.stop_requested())
+                return std::nullopt;
+            if (progress)
+                progress(orbit.size());
+        }
         mpfr_sqr(zr2, zr, MPFR_RNDN);
         mpfr_sqr(zi2, zi, MPFR_RNDN);
         mpfr_add(modulus, zr2, zi2, MPFR_RNDN);

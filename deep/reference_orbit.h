@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,7 @@ struct orbit_request {
     int exponent = 2;             // 2, 3 or 4
     std::int32_t limit = 1000;    // 1 to 2147483647
     std::int64_t precision = 64;  // bits
+    std::stop_token stop = {};    // once requested, the orbit is given up
 };
 
 struct reference_orbit {
@@ -54,7 +56,8 @@ using orbit_progress = std::function<void(std::int64_t elements_done)>;
 inline constexpr std::int64_t orbit_progress_interval = 1 << 14;
 
 // The orbit of the centre, computed at request.precision bits; nothing when
-// a centre text is not a number or the request is out of range.
+// a centre text is not a number, the request is out of range, or its stop
+// was requested (looked at every orbit_progress_interval elements).
 std::optional<reference_orbit> compute_reference_orbit(const orbit_request& request,
                                                        const orbit_progress& progress = {});
 

@@ -26,6 +26,7 @@ struct exact_job {
     view_parameters view;
     std::span<std::uint8_t> pixels;
     int workers = 1;
+    std::stop_token stop = {};  // once requested, the workers end, the image unfinished
 };
 
 // The viewer's eight workers.

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <stop_token>
+#include <utility>
 
 struct image_grid {
     std::int32_t width = 0;  // of the pixels one render fills
@@ -48,18 +50,20 @@ inline std::int32_t row_offset(const image_grid& grid, std::int32_t i)
 }
 
 // The pixels of worker k of `workers`: every row from the bottom, and in
-// each the columns k, k + workers, k + 2 workers, ...
+// each the columns k, k + workers, k + 2 workers, ...; none more once stop
+// is requested, so that a render whose result is no longer wanted ends
+// within a pixel of each worker.
 class worker_pixels {
 public:
-    worker_pixels(const image_grid& grid, int workers, int k)
+    worker_pixels(const image_grid& grid, int workers, int k, std::stop_token stop = {})
         : width_(grid.width), height_(grid.height), workers_(workers), first_x_(k), x_(k),
-          row_(grid.width > k ? 0 : grid.height)
+          row_(grid.width > k ? 0 : grid.height), stop_(std::move(stop))
     {}
 
     // The next pixel; false when the worker has no more.
     bool next(std::int32_t& x, std::int32_t& i)
     {
-        if (row_ >= height_)
+        if (row_ >= height_ || stop_.stop_requested())
             return false;
         x = x_;
         i = row_;
@@ -78,6 +82,7 @@ private:
     std::int32_t first_x_;
     std::int32_t x_;
     std::int32_t row_;
+    std::stop_token stop_;
 };
 
 // Index of pixel (x, i) in a buffer of one entry per pixel, memory row by memory row.

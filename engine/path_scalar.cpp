@@ -15,7 +15,7 @@ void run_worker(const exact_job& job, int k, const Sink& sink)
     assert(job.view.figure_index >= 0 && job.view.figure_index < FIGURE_COUNT);
     [[maybe_unused]] const escape_time_function escape_time = figure_functions[job.view.figure_index];
     [[maybe_unused]] const escape_point_function escape_point = figure_point_functions[job.view.figure_index];
-    for (std::int32_t i = 0; i < job.grid.height; ++i) {
+    for (std::int32_t i = 0; i < job.grid.height && !job.stop.stop_requested(); ++i) {
         const double im = row_im(job, i);
         for (std::int32_t x = k; x < job.grid.width; x += job.workers) {
             if constexpr (takes_orbit<Sink>) {

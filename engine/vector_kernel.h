@@ -48,7 +48,7 @@ inline constexpr double NOT_A_POINT = std::numeric_limits<double>::quiet_NaN();
 // The pixels of worker k, with their c.
 class pixel_stream {
 public:
-    pixel_stream(const exact_job& job, int k) : job_(job), walk_(job.grid, job.workers, k) {}
+    pixel_stream(const exact_job& job, int k) : job_(job), walk_(job.grid, job.workers, k, job.stop) {}
 
     // The next pixel and its c; false when the worker has no more.
     bool next(std::int32_t& x, std::int32_t& i, double& re, double& im)

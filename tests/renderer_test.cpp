@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <stop_token>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -115,6 +116,23 @@ TEST(Renderer, FanOutDoesEveryWorkOnceRefusedOnTheCaller)
         EXPECT_EQ(parts, std::min(rows, workers));
         for (std::int32_t i = 0; i < rows; ++i)
             EXPECT_EQ(covered[static_cast<std::size_t>(i)], 1) << rows << " rows, row " << i;
+    }
+}
+
+// A render whose stop was requested writes no pixel, on every path.
+TEST(Renderer, AStoppedRenderEnds)
+{
+    path_guard guard;
+    const test_view t = {"", {-0.75, 0.1, 0.05, 60000, 0, 2}, 64, 64, 0};
+    std::stop_source stop;
+    stop.request_stop();
+    for (int p = 0; p <= static_cast<int>(best_render_path()); ++p) {
+        force_render_path(static_cast<render_path>(p));
+        std::vector<std::uint8_t> buffer;
+        exact_job job = job_of(t, buffer);
+        job.stop = stop.get_token();
+        compute_image(job);
+        EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 0xA5), std::ssize(buffer)) << render_path_name(static_cast<render_path>(p));
     }
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stop_token>
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -71,6 +73,19 @@ TEST(reference_orbit, reports_progress_in_increasing_counts_up_to_its_size)
     ASSERT_GE(reports.size(), static_cast<std::size_t>(100000 / orbit_progress_interval));
     EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
     EXPECT_EQ(reports.back(), orbit->size());
+}
+
+// An orbit whose stop is requested on its way is given up at the next look.
+TEST(reference_orbit, is_given_up_once_its_stop_is_requested)
+{
+    std::stop_source stop;
+    std::int64_t last = 0;
+    const orbit_request request{"-0.1225611668766536", "0.7448617666197442", 2, 100000, 64, stop.get_token()};
+    EXPECT_FALSE(compute_reference_orbit(request, [&](std::int64_t done) {
+        last = done;
+        stop.request_stop();
+    }));
+    EXPECT_EQ(last, orbit_progress_interval);
 }
 
 // Valid text by the parser and the orbit alike, as the nearest 53-bit number.
