@@ -88,6 +88,7 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
 {
     bool have_output = false;
     bool have_zoom = false;
+    std::string_view not_served;  // a flag given that the server does not take
     for (int a = 1; a < argc; ++a) {
         const std::string_view name = argv[a];
         const render_flag* flag = find_flag(name);
@@ -95,6 +96,9 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
             message = PROGRAM + std::string("unknown option '") + printable(name) + "' (see --help)";
             return parse_outcome::error;
         }
+        if (name != "--serve" && name != "--serve-max-size" && name != "--workers" && name != "--memory-limit" &&
+            name != "--quiet")
+            not_served = name;
         switch (flag->kind) {
         case flag_kind::help:
             return parse_outcome::help;
@@ -132,7 +136,13 @@ parse_outcome parse_render_options(int argc, const char* const* argv, render_opt
     }
     const bool movie = options.frames > 1;
     std::string problem;
-    if (!have_output)
+    if (options.serve_port >= 0 && !not_served.empty())
+        problem = "--serve takes only --workers, --memory-limit, --serve-max-size and --quiet, not " +
+                  std::string(not_served) + ": each image's view comes with its request";
+    else if (options.serve_port >= 0)
+        return parse_outcome::serve;
+
+    else if (!have_output)
         problem = "--output is required: a file name ending in .bmp, .png or .npy, or -";
     else if (have_zoom != movie)
         problem = "--zoom-from and --frames go together";

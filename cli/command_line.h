@@ -7,7 +7,9 @@
 #include <functional>
 #include <string>
 
-enum class parse_outcome { render, help, version, error };
+// What the command line asks for: a render, the usage text, the version, the
+// explorer's server (--serve), or nothing, being refused.
+enum class parse_outcome { render, help, version, serve, error };
 
 // Puts the view stored in the file named by argv[argument] into options;
 // false, with a one-line message, when it has none or cannot be read.

@@ -1,6 +1,10 @@
 #include "deep_frames.h"
 
 #include "bla_table.h"
+#include "system_memory.h"
+
+#include <cstdlib>
+#include <string_view>
 
 perturbation_frames::perturbation_frames(const render_options& options, floatexp deepest, bool use_table,
                                          std::int32_t width, std::int32_t height)
@@ -54,4 +58,25 @@ void perturbation_frames::render_band(floatexp radius, const image_grid& band, i
         table_radius_ = radius;
     }
     render_deep(*orbit_, frame, &*table_, type, workers, counts, points);
+}
+
+std::uint64_t memory_budget(const render_options& options)
+{
+    return options.memory_limit > 0 ? options.memory_limit : physical_memory_bytes() / 2;
+}
+
+std::string memory_problem(const perturbation_frames& deep, const render_options& options, std::uint64_t budget)
+{
+    if (deep.bytes_needed() <= budget)
+        return "";
+    return "the view needs up to " + std::to_string(deep.bytes_needed()) + " bytes for its reference orbit of " +
+           std::to_string(options.view.max_iterations) +
+           " iterations, its tables and counts, more than the memory limit of " + std::to_string(budget) +
+           " bytes (see --memory-limit)";
+}
+
+bool table_enabled()
+{
+    const char* bla = std::getenv("QUELLARIN_BLA");
+    return !(bla && std::string_view(bla) == "off");
 }

@@ -15,6 +15,19 @@
 #include <stop_token>
 #include <string>
 
+class perturbation_frames;
+
+// Whether the approximation table is used: QUELLARIN_BLA=off turns it off
+// for tests and benchmarks.
+bool table_enabled();
+
+// The memory a deep view may take: options.memory_limit, else half the machine's.
+std::uint64_t memory_budget(const render_options& options);
+
+// Empty when the frames' orbit, tables and counts fit the budget; else the
+// one-line refusal that says what they need.
+std::string memory_problem(const perturbation_frames& deep, const render_options& options, std::uint64_t budget);
+
 class perturbation_frames {
 public:
     // deepest: the smallest radius of the frames to come; width x height:

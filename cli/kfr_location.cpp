@@ -84,3 +84,11 @@ bool parse_kfr_location(std::string_view text, render_options& options, std::str
     options.view = read.view;
     return true;
 }
+
+std::string kfr_location_text(const render_view& view)
+{
+    return "Re: " + view.center_x.text + "\r\nIm: " + view.center_y.text +
+           "\r\nZoom: " + format_decimal(to_floatexp(2.0) / view.radius.extended) +
+           "\r\nIterations: " + std::to_string(view.max_iterations) +
+           "\r\nPower: " + std::to_string(view.figure_index + 2) + "\r\n";
+}

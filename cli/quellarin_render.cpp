@@ -4,6 +4,7 @@
 #include "command_line.h"
 #include "deep_frames.h"
 #include "frame_render.h"
+#include "http_server.h"
 #include "image_file.h"
 #include "interruption.h"
 #include "kfr_location.h"
@@ -109,6 +110,7 @@ bool read_command_line(int argc, const char* const* argv, const view_loader& loa
         code = 2;
         return false;
     case parse_outcome::render:
+    case parse_outcome::serve:
         break;
     }
     if (!choose_render_path(message)) {
@@ -136,32 +138,13 @@ int default_workers()
     return std::clamp(threads, WORKER_COUNT, MAX_WORKERS);
 }
 
-// The memory a deep view may take: as given, else half the machine's.
-std::uint64_t memory_budget(const render_options& options)
-{
-    return options.memory_limit > 0 ? options.memory_limit : physical_memory_bytes() / 2;
-}
-
-// Whether the deep frames' orbit, tables and counts fit the memory budget;
-// if not, says so.
+// Whether the deep frames fit the memory budget; if not, says so.
 bool fits_memory(const perturbation_frames& deep, const render_options& options)
 {
-    if (deep.bytes_needed() <= memory_budget(options))
-        return true;
-    std::fprintf(stderr,
-                 "quellarin-render: the view needs up to %llu bytes for its reference orbit of %d iterations, its "
-                 "tables and counts, more than the memory limit of %llu bytes (see --memory-limit)\n",
-                 static_cast<unsigned long long>(deep.bytes_needed()), options.view.max_iterations,
-                 static_cast<unsigned long long>(memory_budget(options)));
-    return false;
-}
-
-// Whether the approximation table is used: QUELLARIN_BLA=off turns it off
-// for tests and benchmarks.
-bool table_enabled()
-{
-    const char* bla = std::getenv("QUELLARIN_BLA");
-    return !(bla && std::strcmp(bla, "off") == 0);
+    const std::string problem = memory_problem(deep, options, memory_budget(options));
+    if (!problem.empty())
+        std::fprintf(stderr, "quellarin-render: %s\n", problem.c_str());
+    return problem.empty();
 }
 
 // Milliseconds that body takes.
@@ -242,6 +225,8 @@ int wmain(int argc, wchar_t** wide_argv)
     };
     if (!read_command_line(argc, argv.data(), load, options, code))
         return code;
+    if (options.serve_port >= 0)
+        return serve(options, memory_budget(options), options.workers > 0 ? options.workers : default_workers());
     install_interruption_handlers();
     return render(options, std::filesystem::path(wide_argv[options.output_argument]));
 }
@@ -255,6 +240,8 @@ int main(int argc, char** argv)
     };
     if (!read_command_line(argc, argv, load, options, code))
         return code;
+    if (options.serve_port >= 0)
+        return serve(options, memory_budget(options), options.workers > 0 ? options.workers : default_workers());
     install_interruption_handlers();
     return render(options, std::filesystem::path(argv[options.output_argument]));
 }

@@ -66,6 +66,10 @@ constexpr render_flag flags[] = {
     {"--output", "FILE", flag_kind::output,
      "where to write the image, or with .npy the escape counts as a NumPy int32 array (rows top first); "
      "required"},
+    {"--serve", "[HOST:]PORT", flag_kind::address,
+     "serve the explorer, a page to look around in with a browser, and the images it asks for, until "
+     "interrupted; HOST is 127.0.0.1 unless given, PORT 0 picks a free port"},
+    {"--serve-max-size", "WxH", flag_kind::max_size, "the largest image the explorer renders (default 4096x4096)"},
     {"--help", "", flag_kind::help, "print this text"},
     {"--version", "", flag_kind::version, "print the program's version"},
 };
@@ -175,6 +179,10 @@ std::string flag_accepts(const render_flag& flag)
         return "a file name ending in .bmp, .png or .npy, or -";
     case flag_kind::view_file:
         return "a PNG file this program wrote";
+    case flag_kind::address:
+        return "[HOST:]PORT with PORT from 0 to 65535";
+    case flag_kind::max_size:
+        return "WxH with each side from " + std::to_string(SIDE_RANGE.low) + " to " + std::to_string(SIDE_RANGE.high);
     default:
         return "";
     }
@@ -218,6 +226,32 @@ bool apply_flag(const render_flag& flag, std::string_view value, render_options&
             return false;
         options.width = w;
         options.height = h;
+        return true;
+    }
+    case flag_kind::max_size: {
+        std::int32_t w = 0;
+        std::int32_t h = 0;
+        if (!parse_pair(value, 'x', w, h) || !SIDE_RANGE.contains(w) || !SIDE_RANGE.contains(h) ||
+            std::uint64_t(w) * std::uint64_t(h) * 3 > MAX_PIXEL_BYTES)
+            return false;
+        options.serve_max_width = w;
+        options.serve_max_height = h;
+        return true;
+    }
+    case flag_kind::address: {
+        // HOST:PORT, the last colon the port's; an IPv6 host in brackets.
+        const std::size_t colon = value.rfind(':');
+        std::string_view host = colon == std::string_view::npos ? "" : value.substr(0, colon);
+        const std::string_view port = colon == std::string_view::npos ? value : value.substr(colon + 1);
+        if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+            host = host.substr(1, host.size() - 2);
+        std::int32_t number = 0;
+        if ((colon != std::string_view::npos && host.empty()) || !parse_whole(port, number) || number < 0 ||
+            number > 65535 || host.find_first_of(" []/\\?#@") != std::string_view::npos)
+            return false;
+        if (!host.empty())
+            options.serve_host = host;
+        options.serve_port = number;
         return true;
     }
     case flag_kind::frame_range: {

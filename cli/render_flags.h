@@ -22,6 +22,8 @@ enum class flag_kind {
     frame_range,  // FIRST:LAST, into first_frame and last_frame
     output,       // a .bmp or .png file name, or -
     view_file,    // a PNG or location file whose view is read by the caller's loader
+    address,      // [HOST:]PORT, into serve_host and serve_port
+    max_size,     // WxH, into serve_max_width and serve_max_height
     toggle,       // no value; sets its flag
     help,         // no value; the usage text instead of a render
     version,      // no value; the version instead of a render

@@ -65,6 +65,12 @@ struct render_options {
     std::int32_t samples = 1;  // each pixel the mean of samples x samples, in linear light
     bool resume = false;       // a movie's frames whose files exist are not rendered again
     bool smooth = false;       // colours, and .npy values, from the continuous escape value
+    // --serve: the address the explorer listens on (port -1: no server), and
+    // the largest image it renders.
+    std::string serve_host = "127.0.0.1";
+    std::int32_t serve_port = -1;
+    std::int32_t serve_max_width = 4096;
+    std::int32_t serve_max_height = 4096;
 };
 
 // A text as it may be quoted in a one-line message: control characters,
