@@ -2,12 +2,14 @@
 # Both install the Debian packages they lack when run as root.
 
 NATIVE_PACKAGES := make cmake ninja-build g++ python3 python3-numpy parallel libgtest-dev googletest libstb-dev \
-                   libmpfr-dev libgmp-dev
+                   libmpfr-dev libgmp-dev curl ca-certificates xz-utils patch
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb \
                     imagemagick xdotool fonts-vlgothic fonts-wine
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FORMAT_PACKAGES := clang-format git
+# The explorer's tests drive Debian's headless Chromium.
+BROWSER_PACKAGES := chromium chromium-driver python3-selenium
 
 .PHONY: run test check format-check verify-deep bench bench-wine fuzz soak native windows package clean
 
@@ -16,12 +18,13 @@ run:
 	@scripts/run.sh
 
 test:
-	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES) $(FUZZ_PACKAGES) $(FORMAT_PACKAGES)
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(WINDOWS_PACKAGES) $(FUZZ_PACKAGES) $(FORMAT_PACKAGES) \
+	                            $(BROWSER_PACKAGES)
 	@scripts/test-all.sh
 
 # The native suite alone: the engine's and quellarin-render's tests, built with g++.
 check:
-	@scripts/ensure-packages.sh $(NATIVE_PACKAGES)
+	@scripts/ensure-packages.sh $(NATIVE_PACKAGES) $(BROWSER_PACKAGES)
 	@scripts/test-all.sh native
 
 # The program's code as .clang-format lays it out, by Debian's clang-format.

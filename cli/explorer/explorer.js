@@ -212,9 +212,13 @@ window.addEventListener('popstate', () => {
 });
 
 let resizeTimer = 0;
+// Even sides, so that the centre of the view is a pixel's corner that the
+// wheel and the keys can name; one image pixel per canvas pixel.
 function fit() {
-  canvas.width = window.innerWidth;
-  canvas.height = window.innerHeight;
+  canvas.width = window.innerWidth - window.innerWidth % 2;
+  canvas.height = window.innerHeight - window.innerHeight % 2;
+  canvas.style.width = canvas.width + 'px';
+  canvas.style.height = canvas.height + 'px';
 }
 window.addEventListener('resize', () => {
   fit();
