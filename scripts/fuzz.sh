@@ -21,6 +21,7 @@ targets=(
     "render_options_fuzzer 512"
     "png_view_fuzzer 4096"
     "kfr_location_fuzzer 2048"
+    "image_query_fuzzer 4096"
 )
 
 case $seconds in
