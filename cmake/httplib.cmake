@@ -24,6 +24,8 @@ target_include_directories(quellarin::httplib SYSTEM INTERFACE "${_quellarin_htt
 # A query of 512 KiB is the most the server takes (a centre of 100000
 # digits and more fits); the request line holds the query and the path.
 target_compile_definitions(quellarin::httplib INTERFACE CPPHTTPLIB_REQUEST_URI_MAX_LENGTH=525312)
+# An image's last chunk goes at once, not after the client's delayed ACK.
+target_compile_definitions(quellarin::httplib INTERFACE CPPHTTPLIB_TCP_NODELAY=true)
 if(WIN32)
   target_link_libraries(quellarin::httplib INTERFACE ws2_32)
 else()

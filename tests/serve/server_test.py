@@ -207,6 +207,29 @@ class ServerTest(unittest.TestCase):
             args = [part for pair in query.split("&") for part in ("--" + pair.split("=")[0], pair.split("=")[1])]
             self.assertEqual(results[k], command_line_image(*args, suffix=".png"), query)
 
+    def test_y_memory_stays_flat_over_a_thousand_requests(self):
+        def resident():
+            with open(f"/proc/{self.server.process.pid}/status") as status:
+                return next(int(l.split()[1]) for l in status if l.startswith("VmRSS:")) * 1024
+
+        connection = http.client.HTTPConnection("127.0.0.1", self.server.port, timeout=60)
+        connection.connect()
+        connection.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)  # no delayed-ACK stalls
+
+        def requests(count):
+            for k in range(count):
+                connection.request("GET", f"/image?iterations={50 + k % 50}&size=48x32&format=bmp")
+                response = connection.getresponse()
+                self.assertEqual((response.status, len(response.read())), (200, 54 + 48 * 32 * 3))
+
+        requests(100)  # the allocator's and the pool's first growth
+        before = resident()
+        requests(1000)
+        after = resident()
+        connection.close()
+        print(f"resident {before >> 10} KiB after 100 requests, {after >> 10} KiB after 1100", file=sys.stderr)
+        self.assertLess(after - before, 8 << 20)
+
     def test_z_sigint_ends_the_server_with_exit_code_0(self):
         self.assertEqual(self.server.stop(), 0)
 
