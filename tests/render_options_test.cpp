@@ -153,6 +153,7 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--output", "a.bmp", "--quiet=1"}, "unknown option '--quiet=1' (see --help)"},
         {{"--output", "a.bmp", "--size", "15x640"}, "--size '15x640' is not WxH with each side from 16 to 16384"},
         {{"--output", "a.bmp", "--size", "640x16385"}, "--size '640x16385' is not WxH with each side from 16 to 16384"},
+        {{"--output", "a.bmp", "--size", "16385x16"}, "--size '16385x16' is not WxH with each side from 16 to 16384"},
         {{"--output", "a.bmp", "--size", "640*640"}, "--size '640*640' is not WxH with each side from 16 to 16384"},
         {{"--output", "a.bmp", "--workers", "0"}, "--workers '0' is not an integer from 1 to 1024"},
         {{"--output", "a.bmp", "--workers", "1025"}, "--workers '1025' is not an integer from 1 to 1024"},
