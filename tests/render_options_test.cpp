@@ -34,13 +34,6 @@ using change = void (*)(render_options&);
 // 53 bits at any magnitude.
 decimal number(const char* text, double value) { return {text, value, *parse_decimal(text)}; }
 
-// A view of the given numbers.
-render_view view_of(decimal x, decimal y, decimal r, std::int32_t iterations, std::int32_t figure,
-                    std::int32_t palette)
-{
-    return {std::move(x), std::move(y), std::move(r), iterations, figure, palette};
-}
-
 constexpr const char* deep_x = "-1.74995768370609350360221450607069970727110579726252077930242837820286008082972804887218672784431700831100544507655659531379747541999999995";
 
 #define CENTER_ACCEPTS "a finite decimal number of at most 100000 characters"
@@ -56,7 +49,9 @@ constexpr const char* deep_x = "-1.749957683706093503602214506070699707271105797
 // The edges of what is accepted, where values land bit for bit (the last of a
 // flag counting, and a centre too small for a double read as the dialog reads
 // it: a subnormal or a signed zero); a refusal is one line naming what is wrong.
-// The fuzz target holds every accepted value to the C library's reading.
+// The fuzz target holds every accepted value to the C library's reading, and
+// the deep library's decimal_texts test a number's grammar: here one text of
+// each kind of number that the grammar refuses.
 TEST(RenderOptions, ReadsOrRefuses)
 {
     const struct {
@@ -67,16 +62,16 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--center-x", "-0.743643887037151", "--center-y", "+0.5", "--radius", "4", "--iterations", "60000",
           "--figure", "2", "--palette", "14", "--repeat", "10000", "--output", "x.PNG"},
          nullptr, [](render_options& o) {
-             o.view = view_of(number("-0.743643887037151", -0.743643887037151), number("+0.5", 0.5), number("4", 4.0),
-                              60000, 2, 14);
+             o.view = {number("-0.743643887037151", -0.743643887037151), number("+0.5", 0.5), number("4", 4.0), 60000,
+                       2, 14};
              std::tie(o.repeat, o.output, o.output_argument, o.format, o.last_frame) =
                  std::tuple(10000, "x.PNG", 16, output_format::png, 0);
          }},
         {{"--output", "y.png", "--center-x", "4e-320", "--center-y", "-1e-400", "--output", "x.Bmp", "--radius",
           "1.0000000000000001e-14", "--iterations", "1", "--quiet"},
          nullptr, [](render_options& o) {
-             o.view = view_of(number("4e-320", 4e-320), number("-1e-400", -0.0),
-                              number("1.0000000000000001e-14", 1.0000000000000001e-14), 1, 0, 0);
+             o.view = {number("4e-320", 4e-320), number("-1e-400", -0.0),
+                       number("1.0000000000000001e-14", 1.0000000000000001e-14), 1, 0, 0};
              std::tie(o.output, o.output_argument, o.quiet, o.last_frame) = std::tuple("x.Bmp", 8, true, 0);
          }},
         {{"--size", "16384x16", "--workers", "1024", "--output", "x.bmp", "--size", "16x16384", "--workers", "1"},
@@ -103,8 +98,7 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--center-x", deep_x, "--radius", "5e-534", "--iterations", "2147483647", "--method", "perturbation",
           "--memory-limit", "512M", "--output", "d.png"},
          nullptr, [](render_options& o) {
-             o.view = view_of(number(deep_x, -1.7499576837060935), decimal_of(0.0), number("5e-534", 0.0), 2147483647, 0,
-                              0);
+             o.view = {number(deep_x, -1.7499576837060935), decimal_of(0.0), number("5e-534", 0.0), 2147483647, 0, 0};
              std::tie(o.method, o.memory_limit, o.output, o.output_argument, o.format, o.last_frame) =
                  std::tuple(render_method::perturbation, 512u << 20, "d.png", 12, output_format::png, 0);
          }},
@@ -128,20 +122,16 @@ TEST(RenderOptions, ReadsOrRefuses)
         {{"--output", "a.bmp", "--radius", "-1e-5"}, RADIUS_REFUSAL("-1e-5")},
         {{"--output", "a.bmp", "--radius", "1e-100001"}, RADIUS_REFUSAL("1e-100001")},
         {{"--output", "a.bmp", "--radius", "4.000000000000001"}, RADIUS_REFUSAL("4.000000000000001")},
-        {{"--output", "a.bmp", "--radius", "0x1p-3"}, RADIUS_REFUSAL("0x1p-3")},
-        {{"--output", "a.bmp", "--radius", "1e-5."}, RADIUS_REFUSAL("1e-5.")},
         {{"--output", "a.bmp", "--zoom-from", "nan"}, "--zoom-from 'nan' is not a decimal number r with 1e-100000 <= r <= 4 of at most 100000 characters"},
         {{"--output", "a.bmp", "--method", "exact", "--radius", "1e-14"}, EXACT_REFUSAL},
         {{"--output", "a%d.bmp", "--method", "exact", "--frames", "3", "--zoom-from", "1e-20"}, EXACT_REFUSAL},
         {{"--output", "a.bmp", "--method", "fast"}, "--method 'fast' is not auto, exact or perturbation"},
         {{"--output", "a.bmp", "--memory-limit", "0"}, MEMORY_REFUSAL("0")},
         {{"--output", "a.bmp", "--memory-limit", "1T"}, MEMORY_REFUSAL("1T")},
-        {{"--output", "a.bmp", "--memory-limit", "12KB"}, MEMORY_REFUSAL("12KB")},
         {{"--output", "a.bmp", "--memory-limit", "1048577G"}, MEMORY_REFUSAL("1048577G")},
         {{"--output", "a.bmp", "--iterations", "2147483648"},
          "--iterations '2147483648' is not an integer from 1 to 2147483647"},
         {{"--output", "a.bmp", "--center-y", "1e999"}, "--center-y '1e999' is not " CENTER_ACCEPTS},
-        {{"--output", "a.bmp", "--center-x", " 1"}, "--center-x ' 1' is not " CENTER_ACCEPTS},
         {{"--output", "a.bmp", "--center-x", "inf"}, "--center-x 'inf' is not " CENTER_ACCEPTS},
         {{"--output", "a.bmp", "--iterations", "0"}, "--iterations '0' is not an integer from 1 to 2147483647"},
         {{"--output", "a.bmp", "--figure", "3"}, "--figure '3' is not an integer from 0 to 2"},
@@ -322,8 +312,7 @@ TEST(RenderOptions, KfrLocations)
 TEST(RenderOptions, ViewTextReadsBack)
 {
     render_options o;
-    o.view = view_of(decimal_of(-0.743643887037151), decimal_of(-0.0), decimal_of(std::nextafter(1e-14, 1.0)),
-                     60000, 2, 14);
+    o.view = {decimal_of(-0.743643887037151), decimal_of(-0.0), decimal_of(std::nextafter(1e-14, 1.0)), 60000, 2, 14};
     std::tie(o.width, o.height) = std::tuple(16384, 16);
     for (const double x : {0.1, 4e-320, DBL_MAX, -DBL_MIN, 1.0 / 3}) {
         o.view.center_x = decimal_of(x);
