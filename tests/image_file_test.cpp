@@ -7,8 +7,8 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
-#include <iterator>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -16,29 +16,26 @@ namespace {
 constexpr std::uint8_t pixels[4 * 3 * 3] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18,
                                             19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36};
 
+// Each row padded to four bytes: a row of 5 pixels is 15 bytes, 16 in the file.
 TEST(ImageFile, BmpIsTheBufferBehindItsHeaders)
 {
-    const std::vector<std::uint8_t> bmp = encode_bmp(pixels, 4, 3);
-    ASSERT_EQ(bmp.size(), 54u + sizeof pixels);
-    // offset of a little-endian field and its value: "BM" and the file size, reserved,
-    // the pixels' offset, header size, width, height (positive: bottom-up), planes
-    // and bits, compression, pixel bytes, resolution and colours (none)
-    const std::uint32_t fields[][2] = {{0, 'B' | 'M' << 8 | 90 << 16}, {4, 0}, {6, 0}, {10, 54}, {14, 40}, {18, 4},
-                                       {22, 3}, {26, 1 | 24 << 16}, {30, 0}, {34, 36}, {38, 0}, {42, 0}, {46, 0}, {50, 0}};
-    for (const auto& [at, value] : fields)
-        EXPECT_EQ(bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | static_cast<std::uint32_t>(bmp[at + 3]) << 24, value)
-            << "at " << at;
-    EXPECT_TRUE(std::equal(std::begin(pixels), std::end(pixels), bmp.begin() + 54));
-}
-
-// A row of 5 pixels is 15 bytes, padded to 16 in the file.
-TEST(ImageFile, BmpRowsArePaddedToFourBytes)
-{
-    const std::vector<std::uint8_t> bmp = encode_bmp(pixels, 5, 2);
-    ASSERT_EQ(bmp.size(), 54u + 32);
-    EXPECT_EQ(bmp[2] | bmp[34] << 8, 86 | 32 << 8);  // file and pixel sizes
-    for (int b = 0; b < 32; ++b)
-        EXPECT_EQ(bmp[54 + b], b % 16 == 15 ? 0 : pixels[b / 16 * 15 + b % 16]) << "byte " << b;
+    for (const auto& [width, height, row] : {std::tuple{4u, 3u, 12u}, std::tuple{5u, 2u, 16u}}) {
+        const std::vector<std::uint8_t> bmp = encode_bmp(pixels, static_cast<int>(width), static_cast<int>(height));
+        const std::uint32_t bytes = row * height;
+        ASSERT_EQ(bmp.size(), 54u + bytes);
+        // offset of a little-endian field and its value: "BM" and the file size, reserved,
+        // the pixels' offset, header size, width, height (positive: bottom-up), planes
+        // and bits, compression, pixel bytes, resolution and colours (none)
+        const std::uint32_t fields[][2] = {{0, 'B' | 'M' << 8 | (54 + bytes) << 16}, {4, 0}, {6, 0}, {10, 54}, {14, 40},
+                                           {18, width}, {22, height}, {26, 1 | 24 << 16}, {30, 0}, {34, bytes},
+                                           {38, 0}, {42, 0}, {46, 0}, {50, 0}};
+        for (const auto& [at, value] : fields)
+            EXPECT_EQ(bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | std::uint32_t{bmp[at + 3]} << 24, value)
+                << width << " wide, at " << at;
+        for (std::uint32_t b = 0; b < bytes; ++b)
+            EXPECT_EQ(bmp[54 + b], b % row < 3 * width ? pixels[b / row * 3 * width + b % row] : 0)
+                << width << " wide, byte " << b;
+    }
 }
 
 // The view's chunk reads back from the file; a file cut short anywhere, or
