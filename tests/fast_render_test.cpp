@@ -40,21 +40,17 @@ TEST_P(every_path, gives_the_definitions_counts_and_images)
         std::vector<std::uint8_t> expected_image;
         std::vector<double> expected_values;  // smooth, NaN at the limit
         for (std::int32_t p = 0; p < width * f.grid.height; ++p) {
-            const std::int32_t n =
-                figure_functions[v.figure_index](column_re(f, p % width),
-                                                 row_im(f, p / width), v.max_iterations);
+            const double re = column_re(f, p % width);
+            const double im = row_im(f, p / width);
+            const std::int32_t n = figure_functions[v.figure_index](re, im, v.max_iterations);
             double zr = 0.0;
             double zi = 0.0;
-            EXPECT_EQ(figure_point_functions[v.figure_index](column_re(f, p % width),
-                                                             row_im(f, p / width),
-                                                             v.max_iterations, zr, zi),
-                      n);
+            EXPECT_EQ(figure_point_functions[v.figure_index](re, im, v.max_iterations, zr, zi), n);
             if (n < v.max_iterations) {
                 smooth_batch one;
                 double nu;
                 const smooth_sink alone{f, &nu, one, smooth_store_for(v.figure_index, false)};
-                alone(0, 0, n, zr, zi, column_re(f, p % width),
-                      row_im(f, p / width));
+                alone(0, 0, n, zr, zi, re, im);
                 finish(alone);
                 expected_values.push_back(nu);
             } else {
