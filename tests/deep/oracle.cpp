@@ -12,39 +12,26 @@ namespace {
 // with z^p formed by complex products.
 std::int32_t escape_time(int exponent, mpfr_srcptr cr, mpfr_srcptr ci, std::int32_t limit, mpfr_prec_t precision)
 {
-    mpfr_number zr(precision), zi(precision), rr(precision), ii(precision), modulus(precision);
-    mpfr_number sr(precision), si(precision), tr(precision), ti(precision);
-    mpfr_set(zr, cr, MPFR_RNDN);
-    mpfr_set(zi, ci, MPFR_RNDN);
+    mpfr_complex z(precision), power(precision);
+    mpfr_number rr(precision), ii(precision), modulus(precision);
+    mpfr_set(z.re, cr, MPFR_RNDN);
+    mpfr_set(z.im, ci, MPFR_RNDN);
     for (std::int32_t n = 0;; ++n) {
-        mpfr_sqr(rr, zr, MPFR_RNDN);
-        mpfr_sqr(ii, zi, MPFR_RNDN);
+        mpfr_sqr(rr, z.re, MPFR_RNDN);
+        mpfr_sqr(ii, z.im, MPFR_RNDN);
         mpfr_add(modulus, rr, ii, MPFR_RNDN);
         if (mpfr_cmp_ui(modulus, 4) > 0 || n >= limit)
             return n;
-        // s = z^2
-        mpfr_sub(sr, rr, ii, MPFR_RNDN);
-        mpfr_mul(si, zr, zi, MPFR_RNDN);
-        mpfr_mul_2ui(si, si, 1, MPFR_RNDN);
-        if (exponent == 3) {
-            // z^3 = s z
-            mpfr_mul(tr, sr, zr, MPFR_RNDN);
-            mpfr_mul(ti, si, zi, MPFR_RNDN);
-            mpfr_sub(tr, tr, ti, MPFR_RNDN);
-            mpfr_mul(ti, sr, zi, MPFR_RNDN);
-            mpfr_mul(si, si, zr, MPFR_RNDN);
-            mpfr_add(si, si, ti, MPFR_RNDN);
-            mpfr_set(sr, tr, MPFR_RNDN);
-        } else if (exponent == 4) {
-            // z^4 = s^2
-            mpfr_sqr(tr, sr, MPFR_RNDN);
-            mpfr_sqr(ti, si, MPFR_RNDN);
-            mpfr_mul(si, si, sr, MPFR_RNDN);
-            mpfr_mul_2ui(si, si, 1, MPFR_RNDN);
-            mpfr_sub(sr, tr, ti, MPFR_RNDN);
-        }
-        mpfr_add(zr, sr, cr, MPFR_RNDN);
-        mpfr_add(zi, si, ci, MPFR_RNDN);
+        // z^2 from the squares above; then z^3 = z^2 z, z^4 = (z^2)^2
+        mpfr_sub(power.re, rr, ii, MPFR_RNDN);
+        mpfr_mul(power.im, z.re, z.im, MPFR_RNDN);
+        mpfr_mul_2ui(power.im, power.im, 1, MPFR_RNDN);
+        if (exponent == 3)
+            multiply(power, power, z);
+        else if (exponent == 4)
+            multiply(power, power, power);
+        mpfr_add(z.re, power.re, cr, MPFR_RNDN);
+        mpfr_add(z.im, power.im, ci, MPFR_RNDN);
     }
 }
 
@@ -124,13 +111,8 @@ oracle_image oracle_render(const oracle_view& view, std::int64_t precision)
 
 oracle_agreement agreement(const oracle_image& oracle, const std::int32_t* counts)
 {
-    oracle_agreement result;
-    for (std::size_t k = 0; k < oracle.counts.size(); ++k) {
-        if (!oracle.decidable[k])
-            continue;
-        ++result.decidable;
-        if (counts[k] == oracle.counts[k])
-            ++result.agreeing;
-    }
+    oracle_agreement result{oracle.decidable_pixels, 0};
+    for (std::size_t k = 0; k < oracle.counts.size(); ++k)
+        result.agreeing += oracle.decidable[k] && counts[k] == oracle.counts[k];
     return result;
 }
