@@ -12,19 +12,16 @@ namespace {
 // the counts do not depend on their number.
 constexpr int check_workers = 2;
 
-// Counts of the view by the deep renderer in the given delta type.
+// Counts of the view by the deep renderer in the given delta type (the
+// table is built either way, and only used when asked for).
 std::vector<std::int32_t> deep_counts(const oracle_view& view, const reference_orbit& orbit, bool use_table,
                                       delta_type type)
 {
     const deep_frame frame{equal_scales_grid(view.width, view.height), *parse_decimal(view.radius), view.limit};
     std::vector<std::int32_t> counts(static_cast<std::size_t>(view.width) * view.height, -1);
-    if (!use_table) {
-        render_deep(orbit, frame, nullptr, type, check_workers, counts.data());
-        return counts;
-    }
     const bla_coefficients coefficients = build_bla_coefficients(orbit.elements());
     const bla_table table(orbit.elements(), coefficients, frame_max_dc(frame), type);
-    render_deep(orbit, frame, &table, type, check_workers, counts.data());
+    render_deep(orbit, frame, use_table ? &table : nullptr, type, check_workers, counts.data());
     return counts;
 }
 
@@ -42,7 +39,6 @@ location_check check_location(const test_location& location)
     const oracle_view& view = check.view;
     const oracle_image oracle = oracle_render(view);
     check.pixels = static_cast<std::int64_t>(view.width) * view.height;
-    check.decidable_pixels = oracle.decidable_pixels;
     if (oracle.decidable_pixels * 4 < check.pixels * 3) {
         check.problem = "only " + std::to_string(oracle.decidable_pixels) + " of " + std::to_string(check.pixels) +
                         " pixels are decidable, fewer than three quarters";

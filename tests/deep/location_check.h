@@ -26,7 +26,6 @@ struct location_check {
     std::string problem;  // why the view could not be compared; empty when it was
     oracle_view view;
     std::int64_t pixels = 0;
-    std::int64_t decidable_pixels = 0;
     std::vector<location_mode> modes;  // natural delta type first, table before none
 };
 

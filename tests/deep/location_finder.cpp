@@ -18,13 +18,16 @@ void divide(mpfr_complex& a, const mpfr_complex& b, mpfr_complex& scratch, mpfr_
     mpfr_div(a.im, scratch.im, modulus, MPFR_RNDN);
 }
 
-// power = z^(p-1).
-void power_below(int exponent, const mpfr_complex& z, mpfr_complex& power)
+// x <- p z^(p-1) x, the derivative of z^p times x, leaving z^(p-1) in power.
+void times_derivative(int exponent, const mpfr_complex& z, mpfr_complex& x, mpfr_complex& power)
 {
     mpfr_set(power.re, z.re, MPFR_RNDN);
     mpfr_set(power.im, z.im, MPFR_RNDN);
     for (int j = 2; j < exponent; ++j)
         multiply(power, power, z);
+    multiply(x, x, power);
+    mpfr_mul_ui(x.re, x.re, static_cast<unsigned long>(exponent), MPFR_RNDN);
+    mpfr_mul_ui(x.im, x.im, static_cast<unsigned long>(exponent), MPFR_RNDN);
 }
 
 // z and dz/dc after `steps` steps from z = 0, dz = 0 at parameter c.
@@ -38,10 +41,7 @@ void orbit_with_derivative(int exponent, const mpfr_complex& c, int steps, mpfr_
     mpfr_set_ui(dz.im, 0, MPFR_RNDN);
     for (int k = 0; k < steps; ++k) {
         // dz <- p z^(p-1) dz + 1; z <- z^p + c
-        power_below(exponent, z, power);
-        multiply(dz, dz, power);
-        mpfr_mul_ui(dz.re, dz.re, static_cast<unsigned long>(exponent), MPFR_RNDN);
-        mpfr_mul_ui(dz.im, dz.im, static_cast<unsigned long>(exponent), MPFR_RNDN);
+        times_derivative(exponent, z, dz, power);
         mpfr_add_ui(dz.re, dz.re, 1, MPFR_RNDN);
         multiply(z, z, power);
         add(z, z, c);
@@ -50,7 +50,7 @@ void orbit_with_derivative(int exponent, const mpfr_complex& c, int steps, mpfr_
 
 // Newton's method on f(c) = z_{a}(c) - z_{b}(c) (b = -1: f = z_a), from c.
 // Stops once a step is below 2^-(precision - 8) of |c|, or fails after 100.
-std::optional<int> newton(int exponent, int a, int b, mpfr_complex& c)
+bool newton(int exponent, int a, int b, mpfr_complex& c)
 {
     const mpfr_prec_t p = mpfr_get_prec(c.re);
     mpfr_complex za(p), da(p), zb(p), db(p), scratch(p);
@@ -63,28 +63,25 @@ std::optional<int> newton(int exponent, int a, int b, mpfr_complex& c)
             subtract(da, da, db);
         }
         if (!mpfr_number_p(za.re) || !mpfr_number_p(za.im) || (mpfr_zero_p(da.re) && mpfr_zero_p(da.im)))
-            return std::nullopt;
+            return false;
         divide(za, da, scratch, modulus);
         subtract(c, c, za);
         mpfr_hypot(step, za.re, za.im, MPFR_RNDN);
         mpfr_hypot(size, c.re, c.im, MPFR_RNDN);
         mpfr_mul_2si(size, size, -(p - 8), MPFR_RNDN);
         if (mpfr_cmp(step, size) <= 0)
-            return k;
+            return true;
     }
-    return std::nullopt;
+    return false;
 }
 
 std::optional<found_point> solve(int exponent, int a, int b, const std::string& re, const std::string& im,
                                  long precision)
 {
     mpfr_complex c(precision);
-    if (!set_text(c.re, re) || !set_text(c.im, im))
+    if (!set_text(c.re, re) || !set_text(c.im, im) || !newton(exponent, a, b, c))
         return std::nullopt;
-    const std::optional<int> steps = newton(exponent, a, b, c);
-    if (!steps)
-        return std::nullopt;
-    return found_point{decimal_text(c.re), decimal_text(c.im), *steps};
+    return found_point{decimal_text(c.re), decimal_text(c.im)};
 }
 
 }  // namespace
@@ -116,23 +113,17 @@ std::optional<found_point> walk_to_misiurewicz(int exponent, const found_point& 
     mpfr_set_ui(rho.re, 1, MPFR_RNDN);
     mpfr_set_ui(rho.im, 0, MPFR_RNDN);
     for (int k = 0; k < period; ++k) {
-        power_below(exponent, z, power);
-        multiply(rho, rho, power);
-        mpfr_mul_ui(rho.re, rho.re, static_cast<unsigned long>(exponent), MPFR_RNDN);
-        mpfr_mul_ui(rho.im, rho.im, static_cast<unsigned long>(exponent), MPFR_RNDN);
+        times_derivative(exponent, z, rho, power);
         multiply(power, power, z);
         add(z, power, m);
     }
-    int total = 0;
     for (int s = 1; s <= steps; ++s) {
         // c <- m + (c - m) / rho, then Newton for the next period.
         subtract(c, c, m);
         divide(c, rho, scratch, modulus);
         add(c, c, m);
-        const std::optional<int> used = newton(exponent, start_period + s * period, -1, c);
-        if (!used)
+        if (!newton(exponent, start_period + s * period, -1, c))
             return std::nullopt;
-        total += *used;
     }
-    return found_point{decimal_text(c.re), decimal_text(c.im), total};
+    return found_point{decimal_text(c.re), decimal_text(c.im)};
 }

@@ -18,7 +18,6 @@
 struct found_point {
     std::string re;  // decimal text to the precision asked for
     std::string im;
-    int newton_steps = 0;
 };
 
 // The nucleus of the given period that Newton's method reaches from the guess.

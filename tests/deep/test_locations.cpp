@@ -85,7 +85,7 @@ std::optional<oracle_view> make_view(const test_location& location)
 {
     oracle_view view{"0", "0", location.radius, location.exponent, location.width, location.height, location.limit};
     const long precision = static_cast<long>(oracle_precision(view)) + 64;
-    found_point point{location.re, location.im, 0};
+    found_point point{location.re, location.im};
     if (location.recipe != centre_recipe::text) {
         const std::optional<found_point> m = find_misiurewicz(location.exponent, location.preperiod, location.period,
                                                               location.re, location.im, precision);
