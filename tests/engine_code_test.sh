@@ -1,9 +1,9 @@
 #!/bin/sh
-# Reads the engine library's machine code: no fused multiply-add anywhere
-# (it rounds once where the definition rounds twice), the AVX-512 kernel
-# present, and with --unaligned no aligned vector move, which would fault on
-# a spill slot that the Windows x64 stack, aligned to 16 bytes only, leaves
-# misaligned for 32- and 64-byte vectors.
+# Reads a library's machine code (the engine's or the deep library's): no
+# fused multiply-add anywhere (it rounds once where the definition rounds
+# twice), the AVX-512 kernel present, and with --unaligned no aligned vector
+# move, which would fault on a spill slot that the Windows x64 stack, aligned
+# to 16 bytes only, leaves misaligned for 32- and 64-byte vectors.
 # usage: engine_code_test.sh OBJDUMP LIBRARY [--unaligned]
 set -u
 code=$("$1" -d --no-show-raw-insn "$2") || exit 2

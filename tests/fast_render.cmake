@@ -8,7 +8,9 @@ else()
   gtest_discover_tests(fast_render_tests)
 endif()
 
-# The engine's machine code: no FMA; for Windows, no aligned vector moves
+# The machine code of the engine and of the deep library: no FMA (the
+# vector loops' counts are the scalar loops' only if every multiply and add
+# rounds on its own); for Windows, no aligned vector moves
 # (-muse-unaligned-vector-move turns them into unaligned ones).
 if(CMAKE_OBJDUMP AND CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
   set(unaligned "")
@@ -17,4 +19,8 @@ if(CMAKE_OBJDUMP AND CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
   endif()
   add_test(NAME engine_code COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/engine_code_test.sh ${CMAKE_OBJDUMP}
            $<TARGET_FILE:quellarin_engine> ${unaligned})
+  if(TARGET quellarin_deep)
+    add_test(NAME deep_code COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/engine_code_test.sh ${CMAKE_OBJDUMP}
+             $<TARGET_FILE:quellarin_deep> ${unaligned})
+  endif()
 endif()
