@@ -39,19 +39,17 @@ struct apply_case {
 };
 
 // Every bound is inclusive except the radius's lower one; the next
-// representable value beyond each is refused.
+// representable value beyond each is refused (the centre's below -2 held by
+// view_limits_test.cpp, whose predicate the dialog applies to both parts).
 TEST(Dialog, AcceptsExactlyTheBoundsAndRefusesWhatLiesBeyond)
 {
     const apply_case cases[] = {
         {L"2", L"-2", L"4", L"1", true, 2.0, -2.0, 4.0, 1},
         {L"-2", L"2", L"1.0000000000000002e-14", L"60000", true, -2.0, 2.0, 1.0000000000000002e-14, 60000},
         {L"2.0000000000000004", L"0", L"1", L"100", false},
-        {L"-2.0000000000000004", L"0", L"1", L"100", false},
         {L"0", L"2.0000000000000004", L"1", L"100", false},
-        {L"0", L"-2.0000000000000004", L"1", L"100", false},
         {L"0", L"0", L"4.000000000000001", L"100", false},
         {L"0", L"0", L"1e-14", L"100", false},
-        {L"0", L"0", L"0.00000000000001", L"100", false},
         {L"0", L"0", L"1", L"0", false},
         {L"0", L"0", L"1", L"60001", false},
         {L"nan", L"0", L"1", L"100", false},
@@ -128,7 +126,9 @@ TEST(Dialog, EndsAsEachControlSays)
 }
 
 // The report shows once per computation while it is on, owned by the main
-// window, and never while it is off.
+// window, and never while it is off: here for the dialog's own computation;
+// for drags and notches the mouse tests count the reports while it is on,
+// and the soak test's model holds them to none while it is off.
 TEST(Dialog, TimeReportFollowsEveryComputationOnlyWhileOn)
 {
     test_window window;
@@ -138,20 +138,7 @@ TEST(Dialog, TimeReportFollowsEveryComputationOnlyWhileOn)
     EXPECT_TRUE(std::regex_match(log.reports[0], std::wregex(L"[0-9]+ミリ秒"))) << log.reports[0].size();
     EXPECT_EQ(log.report_owner, hwnd);
 
-    log = run_gesture([&] {
-        wheel(hwnd, 120);
-        press(hwnd, 10, 10);
-        release(hwnd, 20, 20);
-    });
-    EXPECT_EQ(log.reports.size(), 2u);
-
     log = use_dialog(hwnd, {.show_time = BST_UNCHECKED});
-    EXPECT_TRUE(log.reports.empty());
-    log = run_gesture([&] {
-        wheel(hwnd, -120);
-        press(hwnd, 10, 10);
-        release(hwnd, 20, 20);
-    });
     EXPECT_TRUE(log.reports.empty());
     EXPECT_FALSE(window.fractal.show_time);
 }

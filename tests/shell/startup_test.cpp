@@ -27,13 +27,11 @@ TEST(Startup, WindowIsCentredShowsTheFirstImageAndRepaintsFromTheBitmap)
               std::tuple(640L, 640L, desktop.right / 2 - (outer.right - outer.left) / 2,
                          desktop.bottom / 2 - (outer.bottom - outer.top) / 2));
 
-    // The first paint already shows the default view: black at the centre,
-    // the escaped corner c = -2 - 2i in the palette's first entry, red.
+    // The first paint already shows the default view (whose pixels
+    // renderer_test.cpp works out by hand).
     const image first = render_view({});
     EXPECT_TRUE(bitmap_of(window.fractal) == first);
     EXPECT_TRUE(window_pixels(hwnd) == first);
-    EXPECT_EQ(pixel_at(first, 320, 319), 0x000000u);
-    EXPECT_EQ(pixel_at(first, 0, 639), 0xFF0000u);
 
     // Minimising and restoring repaints the same pixels from the bitmap.
     ShowWindow(hwnd, SW_MINIMIZE);
