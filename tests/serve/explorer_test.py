@@ -115,6 +115,11 @@ class ExplorerTest(unittest.TestCase):
                          "-0.75")
         self.assertEqual(self.canvas_differs_from_image(), 0)
         self.assertEqual(start["iterations"], "300")
+        # + zooms in about the centre, as a notch there does.
+        before = self.driver.execute_script("return document.body.dataset.view")
+        driver.find_element(By.TAG_NAME, "body").send_keys("+")
+        keyed = self.wait_ready(before)
+        self.assertEqual((keyed["radius"], keyed["center-x"], keyed["center-y"]), ("0.75", "-0.75", "0.1"))
 
     def test_b_panel_refuses_radius_5(self):
         driver = self.driver
@@ -130,6 +135,27 @@ class ExplorerTest(unittest.TestCase):
         WebDriverWait(driver, BOUND).until(lambda d: d.execute_script("return document.body.dataset.state") == "refused")
         message = driver.find_element(By.CSS_SELECTOR, 'output[for="radius"]').text
         self.assertEqual(message, server_test.command_line_refusal("--radius", "5"))
+
+    def test_d_auto_iterations_and_saves(self):
+        driver = self.driver
+        view = "center-x=-0.743643887037151&center-y=0.131825904205330&radius=1e-3&iterations=50"
+        driver.get(self.base + "/?" + view)
+        self.wait_ready()
+        driver.find_element(By.ID, "open-panel").click()
+        driver.find_element(By.NAME, "auto-iterations").click()
+        driver.find_element(By.CSS_SELECTOR, "#panel button[type=submit]").click()
+        # The limit doubles while the escaping counts crowd its top tenth, then stays.
+        WebDriverWait(driver, BOUND).until(lambda d: int(self.view()["iterations"]) > 50)
+        raised = self.view()["iterations"]
+        self.assertIn(raised, {str(50 << k) for k in range(1, 20)})
+        image = driver.find_element(By.ID, "save-image").get_attribute("href")
+        self.assertEqual(parse_qs(urlsplit(image).query)["size"], ["3840x2160"])
+        self.assertEqual(parse_qs(urlsplit(image).query)["center-x"], ["-0.743643887037151"])
+        location = driver.find_element(By.ID, "save-location").get_attribute("href")
+        self.assertIn("/location.kfr?", location)
+        command = driver.find_element(By.ID, "command-line").get_attribute("value")
+        self.assertIn("--center-x -0.743643887037151 --center-y 0.131825904205330 --radius 1e-3", command)
+        self.assertIn("--zoom-from 2 --frames 300", command)
 
     def test_c_a_journey_below_1e_20(self):
         driver = self.driver
