@@ -158,6 +158,18 @@ long long milliseconds_of(const Body& body)
 
 // Renders the planned frames, prints each render's time and writes each
 // file; single_path names a still image's file.
+// Renders one frame options.repeat times, printing each render's time to report.
+void render_repeated(const frame_job& job, frame_buffers& buffers, progress_line& progress, std::FILE* report)
+{
+    for (int r = 0; r < job.options.repeat; ++r) {
+        const long long ms = milliseconds_of([&] { render_frame(job, buffers); });
+        if (job.perturbation)
+            progress.orbit_progress(0, 0);
+        std::fprintf(report, "%lld ms\n", ms);
+        std::fflush(report);
+    }
+}
+
 int render(const render_options& options, const std::filesystem::path& single_path)
 {
     // With raw frames standard output carries only pixels, so the times go elsewhere.
@@ -182,15 +194,9 @@ int render(const render_options& options, const std::filesystem::path& single_pa
         const planned_frame frame = plan.frame(k);
         if (!sink.claim(frame))
             return 2;
-        const frame_job job{options, frame.options, frame.options.view.radius.extended, frame.perturbation, deep,
-                            workers, orbit_done};
-        for (int r = 0; r < options.repeat; ++r) {
-            const long long ms = milliseconds_of([&] { render_frame(job, buffers); });
-            if (frame.perturbation)
-                progress.orbit_progress(0, 0);
-            std::fprintf(report, "%lld ms\n", ms);
-            std::fflush(report);
-        }
+        render_repeated(
+            {options, frame.options, frame.options.view.radius.extended, frame.perturbation, deep, workers, orbit_done},
+            buffers, progress, report);
         if (!sink.commit(frame, buffers))
             return 2;
         progress.frame_done();
