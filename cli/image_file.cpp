@@ -171,8 +171,7 @@ bool staged_file::open()
         char name[32];
         std::snprintf(name, sizeof name, "quellarin-%08x.part", static_cast<unsigned>(entropy()));
         staging_ = destination_.parent_path() / name;
-        // On Windows the guard keeps the handler out until the file is
-        // watched; on POSIX a signal in the instant between leaves it behind.
+        // The guard keeps the handler out until the file is watched.
         const staging_guard hold;
         errno = 0;
         file_ = create_new(staging_);

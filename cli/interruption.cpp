@@ -8,7 +8,9 @@
 #include <windows.h>
 #include <mutex>
 #else
+#include <pthread.h>
 #include <unistd.h>
+
 #include <csignal>
 #endif
 
@@ -124,7 +126,32 @@ void forget_staging_file()
 #ifdef _WIN32
 staging_guard::staging_guard() { staging_lock.lock(); }
 staging_guard::~staging_guard() { staging_lock.unlock(); }
+void refuse_interruptions_here() {}
 #else
-staging_guard::staging_guard() = default;
-staging_guard::~staging_guard() = default;
+namespace {
+
+sigset_t handled_signals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, signal);
+    return set;
+}
+
+}  // namespace
+
+staging_guard::staging_guard()
+{
+    const sigset_t set = handled_signals();
+    pthread_sigmask(SIG_BLOCK, &set, &previous_);
+}
+
+staging_guard::~staging_guard() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+void refuse_interruptions_here()
+{
+    const sigset_t set = handled_signals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
 #endif

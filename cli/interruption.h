@@ -8,6 +8,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 // Installs the handlers; once, before the first file is staged.
 void install_interruption_handlers();
 
@@ -19,14 +23,25 @@ void watch_staging_file(const std::filesystem::path& staging, std::FILE* file);
 void staging_file_closed();
 void forget_staging_file();
 
-// Holds off the handlers while the staging file is written, closed and
-// renamed (on Windows, where the handler runs beside the program and
-// cannot remove an open file); on POSIX the handler may run at any moment,
-// and removing the staging name mid-write leaves the destination untouched.
+// Holds off the handlers while the staging file is created and watched,
+// written, closed and renamed, so that no interruption falls between the
+// file's creation and its watch and leaves it behind. On Windows, where the
+// handler runs beside the program, by a lock; on POSIX by blocking the
+// signals in the calling thread, which a signal then waits for (no other
+// thread runs while a file is claimed or committed but the progress line's,
+// which never takes them).
 class staging_guard {
 public:
     staging_guard();
     ~staging_guard();
     staging_guard(const staging_guard&) = delete;
     staging_guard& operator=(const staging_guard&) = delete;
+
+private:
+#ifndef _WIN32
+    sigset_t previous_;  // the thread's signal mask before
+#endif
 };
+
+// Makes the calling thread one that never takes the handlers' signals.
+void refuse_interruptions_here();

@@ -1,5 +1,7 @@
 #include "progress_line.h"
 
+#include "interruption.h"
+
 #include <cstdio>
 
 namespace {
@@ -62,6 +64,8 @@ void progress_line::orbit_progress(std::int64_t done, std::int64_t total)
 
 void progress_line::run()
 {
+    // A signal taken here could fall while the main thread claims a file.
+    refuse_interruptions_here();
     std::unique_lock lock(mutex_);
     while (!wake_.wait_for(lock, TICK, [this] { return stopping_; })) {
         if (frames_ > 1 || std::chrono::steady_clock::now() - start_ >= FIRST_SHOWING) {
