@@ -116,6 +116,19 @@ bool parse_pair(std::string_view text, char separator, std::int32_t& a, std::int
     return at != std::string_view::npos && parse_whole(text.substr(0, at), a) && parse_whole(text.substr(at + 1), b);
 }
 
+// WxH within the sides' range and the pixel memory; width and height unchanged otherwise.
+bool parse_image_size(std::string_view text, std::int32_t& width, std::int32_t& height)
+{
+    std::int32_t w = 0;
+    std::int32_t h = 0;
+    if (!parse_pair(text, 'x', w, h) || !SIDE_RANGE.contains(w) || !SIDE_RANGE.contains(h) ||
+        std::uint64_t(w) * std::uint64_t(h) * 3 > MAX_PIXEL_BYTES)
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
 bool ends_with_ignoring_case(std::string_view text, std::string_view suffix)
 {
     if (text.size() < suffix.size())
@@ -172,6 +185,7 @@ std::string flag_accepts(const render_flag& flag)
     case flag_kind::integer:
         return range_text(flag.range);
     case flag_kind::size:
+    case flag_kind::max_size:
         return "WxH with each side from " + std::to_string(SIDE_RANGE.low) + " to " + std::to_string(SIDE_RANGE.high);
     case flag_kind::frame_range:
         return "FIRST:LAST with 0 <= FIRST <= LAST";
@@ -181,8 +195,6 @@ std::string flag_accepts(const render_flag& flag)
         return "a PNG file this program wrote";
     case flag_kind::address:
         return "[HOST:]PORT with PORT from 0 to 65535";
-    case flag_kind::max_size:
-        return "WxH with each side from " + std::to_string(SIDE_RANGE.low) + " to " + std::to_string(SIDE_RANGE.high);
     default:
         return "";
     }
@@ -218,26 +230,10 @@ bool apply_flag(const render_flag& flag, std::string_view value, render_options&
         flag.integer(options) = number;
         return true;
     }
-    case flag_kind::size: {
-        std::int32_t w = 0;
-        std::int32_t h = 0;
-        if (!parse_pair(value, 'x', w, h) || !SIDE_RANGE.contains(w) || !SIDE_RANGE.contains(h) ||
-            std::uint64_t(w) * std::uint64_t(h) * 3 > MAX_PIXEL_BYTES)
-            return false;
-        options.width = w;
-        options.height = h;
-        return true;
-    }
-    case flag_kind::max_size: {
-        std::int32_t w = 0;
-        std::int32_t h = 0;
-        if (!parse_pair(value, 'x', w, h) || !SIDE_RANGE.contains(w) || !SIDE_RANGE.contains(h) ||
-            std::uint64_t(w) * std::uint64_t(h) * 3 > MAX_PIXEL_BYTES)
-            return false;
-        options.serve_max_width = w;
-        options.serve_max_height = h;
-        return true;
-    }
+    case flag_kind::size:
+        return parse_image_size(value, options.width, options.height);
+    case flag_kind::max_size:
+        return parse_image_size(value, options.serve_max_width, options.serve_max_height);
     case flag_kind::address: {
         // HOST:PORT, the last colon the port's; an IPv6 host in brackets.
         const std::size_t colon = value.rfind(':');
