@@ -25,6 +25,7 @@
 
 #include "bla_table.h"
 #include "deep_render.h"
+#include "perturbation.h"
 #include "worker_fanout.h"
 #include "oracle.h"
 #include "reference_orbit.h"
@@ -314,6 +315,54 @@ oracle_agreement frame_agreement(std::int32_t k, const std::vector<std::int32_t>
 
 const char* verdict(bool met) { return met ? "met" : "NOT met"; }
 
+// Where a view's pixel time goes, on every PROFILE_STEP-th row and column:
+// the table's loop with its tally, one worker.
+constexpr std::int32_t PROFILE_STEP = 16;
+
+struct view_profile {
+    std::int64_t pixels = 0;
+    std::int64_t steps = 0;  // the pixels' counts
+    perturbation_tally tally;
+};
+
+template <class T>
+view_profile profile_of(const still_run& run, const deep_frame& frame)
+{
+    view_profile profile;
+    for (std::int32_t i = 0; i < frame.grid.height; i += PROFILE_STEP) {
+        for (std::int32_t x = 0; x < frame.grid.width; x += PROFILE_STEP) {
+            const complex_pair<T> dc = pixel_delta(frame, x, i, T{});
+            profile.steps += perturbed_escape_time_of<T, 2, true, true>(*run.orbit, &*run.table, dc, frame.limit,
+                                                                        nullptr, &profile.tally);
+            ++profile.pixels;
+        }
+    }
+    return profile;
+}
+
+// Shares of the whole view's time (where it was measured) and the profile.
+void print_profile(std::size_t v)
+{
+    const deep_bench_view& view = deep_bench_views[v];
+    const still_run& run = still_runs[v];
+    if (!run.table)
+        return;
+    const deep_frame frame = frame_of(view, WIDTH, HEIGHT);
+    const view_profile p = frame_delta_type(frame.radius) == delta_type::double_precision
+                               ? profile_of<double>(run, frame)
+                               : profile_of<floatexp>(run, frame);
+    const auto per_pixel = [&](std::int64_t n) { return static_cast<double>(n) / static_cast<double>(p.pixels); };
+    const double whole = std::max(run.orbit_seconds + run.table_seconds + run.pixel_seconds, 1e-300);
+    std::printf("%-18s %5.1f %% orbit %5.1f %% table %5.1f %% pixels; per pixel: %8.0f steps %7.1f plain %7.1f skips "
+                "(of %6.0f) %5.1f rebases %7.1f missed lookups\n",
+                view.name, 100.0 * run.orbit_seconds / whole, 100.0 * run.table_seconds / whole,
+                100.0 * run.pixel_seconds / whole, per_pixel(p.steps), per_pixel(p.tally.plain_steps),
+                per_pixel(p.tally.skips),
+                p.tally.skips > 0 ? static_cast<double>(p.tally.skipped_steps) / static_cast<double>(p.tally.skips)
+                                  : 0.0,
+                per_pixel(p.tally.rebases), per_pixel(p.tally.missed_lookups));
+}
+
 // One line of the closing table per still view.
 void print_still(std::size_t v)
 {
@@ -432,6 +481,12 @@ int main(int argc, char** argv)
         print_still_header();
     for (std::size_t v = 0; v < STILL_VIEWS; ++v)
         print_still(v);
+    if (std::any_of(std::begin(still_runs), std::end(still_runs), [](const still_run& run) { return run.table; }))
+        std::printf("\nwhere the time goes (whole view, with the table), and the table's loop on every %dth row and "
+                    "column:\n",
+                    PROFILE_STEP);
+    for (std::size_t v = 0; v < STILL_VIEWS; ++v)
+        print_profile(v);
     print_zoom();
     return 0;
 }

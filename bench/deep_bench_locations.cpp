@@ -11,7 +11,14 @@
 //  - near 1e-1000: 661 steps reach period 1329 (size 1.2e-999), and the
 //    period-3987 minibrot on its antenna is the centre;
 //  - the zoom to 1e-300 goes into the period-401 minibrot (197 steps,
-//    size 2.8e-301) itself.
+//    size 2.8e-301) itself;
+//  - the minibrot of period 301 * 3^7 = 658287 near 1e-238: from the
+//    period-301 one, the minibrot on its copy's antenna, seven times over,
+//    each 3 times the period and about 50 times smaller. A view a couple
+//    of hundred times its size holds no other minibrot, and every pixel
+//    first follows the centre's orbit through all its near-returns for
+//    658287 iterations: the hard class of deep views, where pixels share
+//    most of their orbit.
 //
 // A minibrot of period P at nucleus c0 is the main set scaled by its complex
 // size s = 1 / (b l^2), l = prod_{k=1}^{P-1} 2 z_k, b = 1 + sum_{k=1}^{P-1} 1 / prod_{j=1}^{k} 2 z_j:
@@ -21,6 +28,7 @@
 #include "mpfr_complex.h"
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -28,14 +36,15 @@ namespace {
 struct bench_location {
     const char* name;
     int steps;             // of the walk from the period-7 nucleus
-    int satellite_period;  // times the walk's period: 3 for the one on the antenna, 1 for the walk's own
+    int antenna_steps;     // times the minibrot on the antenna is taken: each triples the period
     long precision;        // bits: the view's precision and some to spare
 };
 
 const bench_location bench_locations[] = {
-    {"minibrots near 1e-227", 147, 3, 900},
-    {"minibrots near 1e-1000", 661, 3, 3450},
-    {"zoom to 1e-300", 197, 1, 1150},
+    {"minibrots near 1e-227", 147, 1, 900},
+    {"minibrots near 1e-1000", 661, 1, 3450},
+    {"zoom to 1e-300", 197, 0, 1150},
+    {"period 658287 near 1e-238", 147, 7, 1000},
 };
 
 // The main set's period-3 minibrot, on its antenna.
@@ -86,16 +95,19 @@ mpfr_complex minibrot_size(const mpfr_complex& c, int period)
 
 }  // namespace
 
-int main()
+// With an argument, only the locations whose name contains it.
+int main(int argc, char** argv)
 {
     for (const bench_location& location : bench_locations) {
+        if (argc > 1 && std::strstr(location.name, argv[1]) == nullptr)
+            continue;
         const long p = location.precision;
         const std::optional<found_point> point = find_misiurewicz(2, 2, 2, "0.01", "1.01", p);
         const std::optional<found_point> start = point ? find_nucleus(2, 7, "-0.007", "1.0036", p) : std::nullopt;
         std::optional<found_point> found =
             start ? walk_to_misiurewicz(2, *point, 2, 2, *start, 7, location.steps, p) : std::nullopt;
-        const int period = 7 + 2 * location.steps;
-        if (found && location.satellite_period > 1) {
+        int period = 7 + 2 * location.steps;
+        for (int k = 0; found && k < location.antenna_steps; ++k) {
             mpfr_complex c(p), guess(p);
             set_text(c.re, found->re);
             set_text(c.im, found->im);
@@ -107,14 +119,23 @@ int main()
             mpfr_add(guess.im, guess.im, c.im, MPFR_RNDN);
             mpfr_printf("%s: the period-%d minibrot has size %.4Re %+.4Re i\n", location.name, period, size.re.get(),
                         size.im.get());
-            found = find_nucleus(2, location.satellite_period * period, decimal_text(guess.re),
-                                 decimal_text(guess.im), p);
+            std::fflush(stdout);
+            period *= 3;
+            found = find_nucleus(2, period, decimal_text(guess.re), decimal_text(guess.im), p);
+        }
+        if (found && location.antenna_steps > 1) {
+            mpfr_complex c(p);
+            set_text(c.re, found->re);
+            set_text(c.im, found->im);
+            const mpfr_complex size = minibrot_size(c, period);
+            mpfr_printf("%s: the period-%d minibrot has size %.4Re %+.4Re i\n", location.name, period, size.re.get(),
+                        size.im.get());
         }
         if (!found) {
             std::printf("%s: Newton's method did not converge\n", location.name);
             return 1;
         }
-        std::printf("%s: period %d\nre %s\nim %s\n", location.name, location.satellite_period * period,
+        std::printf("%s: period %d\nre %s\nim %s\n", location.name, period,
                     found->re.c_str(), found->im.c_str());
         std::fflush(stdout);
     }

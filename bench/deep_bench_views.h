@@ -67,13 +67,29 @@ inline constexpr const char* PERIOD_401_IM =
     "769538336029899846141475070116986890211554428872991302517437811358233560934883705261724896708403"
     "96950526106628174801273778417999553494589383246638647121795293e0";
 
+// the period-658287 minibrot, 301 * 3^7: the period-903 one's antenna minibrot six times over, of size 3.4e-238
+inline constexpr const char* PERIOD_658287_RE =
+    "0.1746986271293582680401814950740472611352599680570812558269001529701547356536924815280274588259"
+    "341067837914759139883734689611867385214918829277214220873099073113176803916696406161142620236247"
+    "922538075321558644050252131984807864581718304342037775751243128895245946529527596516134865226599"
+    "85740050446358746e-112";
+inline constexpr const char* PERIOD_658287_IM =
+    "0.1000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+    "000000000000000000005839012638343012107842405645946562116401476255819670425974566821352004127916"
+    "572727351659069399020247262847091019949522709156616672971128091046338767999940312073704991384523"
+    "71743171624357278e1";
+
 // The still views, at 1280 x 720 with all workers. The period-903 minibrot
 // is about 1e-227 across; a radius ten times that holds its interior and the
 // whole antenna of the period-301 one, dotted with minibrots, whose pixels
 // escape after 3,000 to 1.2 million iterations. The 1e-1000 view is the same
 // kind of place, a period-3987 minibrot 2.2e-1001 across on the antenna of
-// a period-1329 one, in floatexp deltas.
+// a period-1329 one, in floatexp deltas. The hard class: the period-658287
+// minibrot, 3.4e-238 across, in a view 300 times larger, where every pixel
+// follows the centre's orbit for some 658,000 iterations, through near-
+// returns at every multiple of 301, before it leaves.
 inline const deep_bench_view deep_bench_views[] = {
     {"minibrots-1e-227", PERIOD_903_RE, PERIOD_903_IM, "1e-226", 1200000, 30.0, 10.0, 4, 3},
     {"minibrots-1e-1000", PERIOD_3987_RE, PERIOD_3987_IM, "1e-1000", 200000, 60.0, 0.0, 8, 1},
+    {"period-658287", PERIOD_658287_RE, PERIOD_658287_IM, "1e-235", 1200000, 10.0, 0.0, 16, 1},
 };

@@ -44,11 +44,24 @@ template <int P, class Complex>
     }
 }
 
+// What pixels' loops did, for a view's profile (the benchmark's): where
+// the steps went, and how often a pixel rebased or looked in the table for
+// nothing.
+struct perturbation_tally {
+    std::int64_t plain_steps = 0;
+    std::int64_t skips = 0;          // table skips taken
+    std::int64_t skipped_steps = 0;  // the steps they stand for
+    std::int64_t rebases = 0;
+    std::int64_t missed_lookups = 0;  // lookups that found no skip
+};
+
 // The escape count of the pixel at reference offset dc, for the orbit's
-// exponent P, with the table's skips when UseTable.
-template <class T, int P, bool UseTable>
+// exponent P, with the table's skips when UseTable; with a tally, its
+// counts are added to it.
+template <class T, int P, bool UseTable, bool Tallied = false>
 std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_table* table, complex_pair<T> dc,
-                                      std::int32_t limit, complex_pair<double>* escaped)
+                                      std::int32_t limit, complex_pair<double>* escaped,
+                                      perturbation_tally* tally = nullptr)
 {
     assert(orbit.size() >= 2 && orbit.exponent == P);
     const complex_pair<T>* z = orbit_values(orbit, T{});
@@ -72,6 +85,8 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
         if (n >= limit)
             return n;
         if (m == last || modulus_less(w, d)) {
+            if constexpr (Tallied)
+                ++tally->rebases;
             d = w;
             m = 0;
             zm = z[0];
@@ -82,6 +97,12 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
             // keep w inside the escape radius and larger than d).
             const std::int64_t room = std::min<std::int64_t>(last - m, limit - n);
             const bla_step skip = table->find(m, room, magnitude_bound(d));
+            if constexpr (Tallied) {
+                if (skip.length == 0)
+                    ++tally->missed_lookups;
+                else
+                    ++tally->skips, tally->skipped_steps += skip.length;
+            }
             if (skip.length != 0) {
                 assert(skip.length <= room);
                 d = table->apply(skip, d, dc);
@@ -94,6 +115,8 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
                 continue;
             }
         }
+        if constexpr (Tallied)
+            ++tally->plain_steps;
         d = perturbed_step<P>(zm, d, dc);
         ++m;
         ++n;
