@@ -168,6 +168,8 @@ still_run& prepared(std::size_t v, bool with_table)
         run.coefficients = build_bla_coefficients(run.orbit->elements());
         const deep_frame frame = frame_of(view, WIDTH, HEIGHT);
         run.table.emplace(run.orbit->elements(), *run.coefficients, frame_max_dc(frame), frame_delta_type(frame.radius));
+        if (returns_enabled())
+            add_frame_returns(*run.table, *run.orbit, frame);
     }
     return run;
 }
@@ -192,6 +194,8 @@ void table_build_time(benchmark::State& state, std::size_t v)
         const auto t0 = std::chrono::steady_clock::now();
         run.coefficients = build_bla_coefficients(run.orbit->elements());
         run.table.emplace(run.orbit->elements(), *run.coefficients, frame_max_dc(frame), frame_delta_type(frame.radius));
+        if (returns_enabled())
+            add_frame_returns(*run.table, *run.orbit, frame);
         run.table_seconds = seconds_since(t0);
     }
 }
@@ -354,13 +358,13 @@ void print_profile(std::size_t v)
     const auto per_pixel = [&](std::int64_t n) { return static_cast<double>(n) / static_cast<double>(p.pixels); };
     const double whole = std::max(run.orbit_seconds + run.table_seconds + run.pixel_seconds, 1e-300);
     std::printf("%-18s %5.1f %% orbit %5.1f %% table %5.1f %% pixels; per pixel: %8.0f steps %7.1f plain %7.1f skips "
-                "(of %6.0f) %5.1f rebases %7.1f missed lookups\n",
+                "(of %6.0f, %7.1f between returns) %5.1f rebases %7.1f missed lookups\n",
                 view.name, 100.0 * run.orbit_seconds / whole, 100.0 * run.table_seconds / whole,
                 100.0 * run.pixel_seconds / whole, per_pixel(p.steps), per_pixel(p.tally.plain_steps),
                 per_pixel(p.tally.skips),
                 p.tally.skips > 0 ? static_cast<double>(p.tally.skipped_steps) / static_cast<double>(p.tally.skips)
                                   : 0.0,
-                per_pixel(p.tally.rebases), per_pixel(p.tally.missed_lookups));
+                per_pixel(p.tally.return_skips), per_pixel(p.tally.rebases), per_pixel(p.tally.missed_lookups));
 }
 
 // One line of the closing table per still view.

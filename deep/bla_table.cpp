@@ -1,5 +1,6 @@
 #include "bla_table.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace {
@@ -115,7 +116,7 @@ bla_coefficients build_bla_coefficients(const orbit_elements& orbit)
 
 bla_table::bla_table(const orbit_elements& orbit, const bla_coefficients& coefficients, floatexp max_dc,
                      delta_type type)
-    : coefficients_(&coefficients), type_(type)
+    : coefficients_(&coefficients), type_(type), max_dc_(max_dc)
 {
     const bla_layout& layout = coefficients.layout;
     assert(coefficients.entries.size() == static_cast<std::size_t>(layout.offsets[layout.levels + 1]));
@@ -158,10 +159,104 @@ bla_table::bla_table(const orbit_elements& orbit, const bla_coefficients& coeffi
     }
 }
 
+namespace {
+
+// A skip with its validity radius, as the return skips are built.
+struct radius_skip {
+    bla_coefficient c;
+    floatexp radius;
+};
+
+// Skip x followed by skip y, for |dc| <= max_dc.
+radius_skip followed_by(const radius_skip& x, const radius_skip& y, floatexp max_dc)
+{
+    return {merge(x.c, y.c), merged_radius(x.radius, y.radius, modulus(x.c.a), modulus(x.c.b), max_dc)};
+}
+
+// The single step from element m.
+radius_skip single_step(const orbit_elements& orbit, std::int64_t m)
+{
+    const complex_pair<floatexp> z = orbit.extended[static_cast<std::size_t>(m)];
+    return {{single_step_a(orbit.exponent, z), {to_floatexp(1.0), to_floatexp(0.0)}},
+            single_step_radius(orbit.exponent, z)};
+}
+
+}  // namespace
+
+void bla_table::add_returns(const orbit_elements& orbit, std::vector<std::int64_t> returns)
+{
+    returns_.clear();
+    assert(std::is_sorted(returns.begin(), returns.end()) && (returns.empty() || returns.front() == 0));
+    const auto count = static_cast<std::int64_t>(returns.size());
+    if (count < 2 || count > orbit.size() / return_spacing + 1)
+        return;
+    assert(returns.back() < orbit.size());
+    // Level 0: through return i is its single step followed by the stretch after it.
+    std::vector<radius_skip> after(static_cast<std::size_t>(count - 1));
+    std::vector<radius_skip> through(static_cast<std::size_t>(count - 1));
+    for (std::int64_t i = 0; i + 1 < count; ++i) {
+        const std::int64_t from = returns[static_cast<std::size_t>(i)];
+        const std::int64_t to = returns[static_cast<std::size_t>(i + 1)];
+        radius_skip skip = single_step(orbit, from);
+        through[static_cast<std::size_t>(i)] = skip;
+        if (to == from + 1)
+            continue;  // no stretch, and a radius of 0: found as through return i + 1
+        radius_skip stretch = single_step(orbit, from + 1);
+        for (std::int64_t m = from + 2; m < to; ++m)
+            stretch = followed_by(stretch, single_step(orbit, m), max_dc_);
+        after[static_cast<std::size_t>(i)] = stretch;
+        through[static_cast<std::size_t>(i)] = followed_by(skip, stretch, max_dc_);
+    }
+    // Each level's entries as they are made: floatexp coefficients and
+    // radii for extended deltas, the double skips for double deltas.
+    return_offsets_.clear();
+    return_coefficients_.clear();
+    return_radii_.clear();
+    double_returns_.clear();
+    const bool doubles = type_ == delta_type::double_precision;
+    const auto keep = [&](const std::vector<radius_skip>& skips, std::int64_t n, int j) {
+        return_offsets_.push_back(static_cast<std::int64_t>(doubles ? double_returns_.size() : return_radii_.size()));
+        for (std::int64_t i = 0; i < n; ++i) {
+            const radius_skip& skip = skips[static_cast<std::size_t>(i)];
+            if (!doubles) {
+                return_coefficients_.push_back(skip.c);
+                return_radii_.push_back(skip.radius);
+                continue;
+            }
+            const std::int64_t lands = returns[static_cast<std::size_t>(i + (std::int64_t{1} << j))];
+            // Below the normal range a double could only round the radius, possibly up.
+            double_returns_.push_back({to_double(skip.c.a), to_double(skip.c.b),
+                                       orbit.values[static_cast<std::size_t>(lands)],
+                                       fits_double(skip.c) && skip.radius.e >= -1022 ? to_double(skip.radius) : 0.0});
+        }
+    };
+    for (int j = 0; j <= return_levels && (std::int64_t{1} << j) < count; ++j) {
+        const std::int64_t half = std::int64_t{1} << j;
+        keep(after, count - half, j);
+        keep(through, count - half, j);
+        // The next level: the skip to the 2^j-th next return, then through that one to the 2^j-th after it.
+        for (std::int64_t i = 0; i + 2 * half < count; ++i) {
+            const radius_skip& rest = through[static_cast<std::size_t>(i + half)];
+            after[static_cast<std::size_t>(i)] = followed_by(after[static_cast<std::size_t>(i)], rest, max_dc_);
+            through[static_cast<std::size_t>(i)] = followed_by(through[static_cast<std::size_t>(i)], rest, max_dc_);
+        }
+    }
+    returns_ = std::move(returns);
+}
+
 std::int64_t bla_table_bytes(std::int64_t elements)
 {
     const bla_layout layout = make_bla_layout(elements);
     const std::int64_t entries = layout.offsets[layout.levels + 1];
-    return entries *
-           static_cast<std::int64_t>(sizeof(bla_coefficient) + sizeof(floatexp) + sizeof(double) + sizeof(double_skip));
+    // At most one return in return_spacing elements, with two kinds of
+    // return_levels + 1 levels each, in one delta type's form, and the
+    // two working levels as they are built.
+    const std::int64_t returns = elements / return_spacing + 1;
+    const std::int64_t return_entries = 2 * (return_levels + 1) * returns;
+    const auto return_entry =
+        static_cast<std::int64_t>(std::max(sizeof(bla_coefficient) + sizeof(floatexp), sizeof(double_return_skip)));
+    return entries * static_cast<std::int64_t>(sizeof(bla_coefficient) + sizeof(floatexp) + sizeof(double) +
+                                               sizeof(double_skip)) +
+           return_entries * return_entry +
+           returns * static_cast<std::int64_t>(2 * sizeof(radius_skip) + sizeof(std::int64_t));
 }

@@ -80,6 +80,43 @@ struct alignas(64) double_skip {
     complex_pair<double> end;  // the orbit's element m + 2^k
 };
 
+// Skips between the orbit's returns. Near a deep minibrot the pixels come
+// back close to 0 at the same elements as the reference does, again and
+// again: there the delta has outgrown the element, no linear step holds,
+// and the pixel steps plainly. The levels above, aligned to powers of two,
+// cross the stretch between two such returns in some seven skips and two
+// plain steps. A return skip starts at a return i (a "through" skip, for a
+// pixel whose delta is small enough there to take it linearly) or at the
+// element after it ("after", for the pixel that stepped through plainly),
+// and ends on the 2^j-th next return: one skip a stretch.
+//
+// The returns are the elements where a frame's probe pixels had to step
+// plainly (return_probe_pixels), so they are the frame's own, whatever its
+// bands and workers.
+struct alignas(64) double_return_skip {
+    complex_pair<double> a;
+    complex_pair<double> b;
+    complex_pair<double> end;  // the orbit's element where the skip lands
+    double radius = 0.0;       // 0 where a double cannot hold the skip
+};
+
+// A return skip found by a lookup: its length, its entry, and the return it lands on.
+struct return_step {
+    std::int64_t length = 0;
+    std::int64_t index = 0;
+    std::int64_t lands_on = 0;
+    bool at_return = false;  // no skip: the pixel is at a return that no skip takes it through
+};
+
+// Return skips go to at most the 2^return_levels-th next return: beyond
+// that the aligned levels' long skips do as well.
+inline constexpr int return_levels = 4;
+
+// A frame keeps return skips only while its returns are at most one in
+// return_spacing elements, so that they take little memory and each saves
+// several lookups.
+inline constexpr std::int64_t return_spacing = 32;
+
 // One frame's table: the coefficients (kept by the caller) and radii for
 // its largest |dc|, in the frame's delta type. A skip whose coefficients a
 // double cannot hold is never valid with double deltas.
@@ -134,7 +171,79 @@ public:
         return double_skips_[static_cast<std::size_t>(step.index)].end;
     }
 
+    // Builds the return skips between the given returns (ascending
+    // elements, 0 first); none when they are too dense to pay.
+    void add_returns(const orbit_elements& orbit, std::vector<std::int64_t> returns);
+    bool has_returns() const { return !returns_.empty(); }
+    const std::vector<std::int64_t>& returns() const { return returns_; }
+
+    // The longest return skip from element m of at most room steps, valid
+    // for bound; length 0 when none is. cursor is the first return at or
+    // after m - 1 of a pixel going up the orbit (0 after a rebase), and
+    // moves with it.
+    template <class T>
+    return_step find_return(std::int64_t m, std::int64_t& cursor, std::int64_t room, T bound) const
+    {
+        const auto count = static_cast<std::int64_t>(returns_.size());
+        while (cursor < count && returns_[static_cast<std::size_t>(cursor)] < m - 1)
+            ++cursor;
+        if (cursor >= count)
+            return {};
+        std::int64_t i = cursor;
+        int kind = 1;  // through
+        if (returns_[static_cast<std::size_t>(i)] == m - 1) {
+            // After return i; where the next return is m itself, through that one.
+            if (i + 1 < count && returns_[static_cast<std::size_t>(i + 1)] == m)
+                ++i;
+            else
+                kind = 0;
+        } else if (returns_[static_cast<std::size_t>(i)] != m) {
+            return {};
+        }
+        // The radii shrink as the skips grow, so the valid ones come first.
+        return_step found{.at_return = kind == 1};
+        for (int j = 0; j <= return_levels && i + (std::int64_t{1} << j) < count; ++j) {
+            const std::int64_t index = return_offsets_[static_cast<std::size_t>(2 * j + kind)] + i;
+            const std::int64_t lands_on = i + (std::int64_t{1} << j);
+            const std::int64_t length = returns_[static_cast<std::size_t>(lands_on)] - m;
+            if (length > room || !return_valid(bound, index))
+                break;
+            found = {length, index, lands_on};
+        }
+        return found;
+    }
+
+    complex_pair<double> apply(const return_step& step, complex_pair<double> d, complex_pair<double> dc) const
+    {
+        const double_return_skip& skip = double_returns_[static_cast<std::size_t>(step.index)];
+        return skip.a * d + skip.b * dc;
+    }
+    complex_pair<floatexp> apply(const return_step& step, complex_pair<floatexp> d, complex_pair<floatexp> dc) const
+    {
+        const bla_coefficient& c = return_coefficients_[static_cast<std::size_t>(step.index)];
+        return c.a * d + c.b * dc;
+    }
+    complex_pair<double> end(const return_step& step) const
+    {
+        return double_returns_[static_cast<std::size_t>(step.index)].end;
+    }
+    // The radius of the return skip found, as its delta type sees it.
+    floatexp radius(const return_step& step) const
+    {
+        const auto k = static_cast<std::size_t>(step.index);
+        return type_ == delta_type::double_precision ? to_floatexp(double_returns_[k].radius) : return_radii_[k];
+    }
+
 private:
+    bool return_valid(double bound, std::int64_t index) const
+    {
+        return bound < double_returns_[static_cast<std::size_t>(index)].radius;
+    }
+    bool return_valid(floatexp bound, std::int64_t index) const
+    {
+        return magnitude_less(bound, return_radii_[static_cast<std::size_t>(index)]);
+    }
+
     bool below_radius(double bound, std::int64_t index) const
     {
         return bound < double_radii_[static_cast<std::size_t>(index)];
@@ -146,14 +255,22 @@ private:
 
     const bla_coefficients* coefficients_;
     delta_type type_;
+    floatexp max_dc_;
     std::vector<floatexp> radii_;
     // Only for double deltas: the radii on their own, eight to a cache line,
     // since a lookup tries several levels and takes one (0 where a double
     // cannot hold the skip), and the skips.
     std::vector<double> double_radii_;
     std::vector<double_skip> double_skips_;
+    // The return skips: returns_ ascending; the entry of kind k (0 after,
+    // 1 through) from return i to return i + 2^j at return_offsets_[2j + k] + i.
+    std::vector<std::int64_t> returns_;
+    std::vector<std::int64_t> return_offsets_;
+    std::vector<bla_coefficient> return_coefficients_;  // only for extended deltas
+    std::vector<floatexp> return_radii_;
+    std::vector<double_return_skip> double_returns_;  // only for double deltas
 };
 
-// Bytes of the coefficients and one frame's radii and double skips for an orbit of the given
-// number of elements.
+// Bytes of the coefficients and one frame's radii, double skips and return
+// skips (at most) for an orbit of the given number of elements.
 std::int64_t bla_table_bytes(std::int64_t elements);

@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -27,7 +30,53 @@ void render_columns(const reference_orbit& orbit, const deep_frame& frame, const
     }
 }
 
+// The probes' returns, in deltas of type T.
+template <class T>
+std::vector<std::int64_t> probe_returns(const reference_orbit& orbit, const bla_table& table, const deep_frame& whole)
+{
+    std::vector<std::int64_t> returns{0};
+    perturbation_tally tally;
+    tally.returns = &returns;
+    const image_grid& grid = whole.grid;
+    for (const std::int32_t i : {0, grid.height / 2, grid.height - 1}) {
+        for (const std::int32_t x :
+             {0, grid.width / 4, grid.width / 2, grid.width - 1 - grid.width / 4, grid.width - 1}) {
+            const complex_pair<T> dc = pixel_delta(whole, x, i, T{});
+            switch (orbit.exponent) {
+            case 2:
+                perturbed_escape_time_of<T, 2, true, true>(orbit, &table, dc, whole.limit, nullptr, &tally);
+                break;
+            case 3:
+                perturbed_escape_time_of<T, 3, true, true>(orbit, &table, dc, whole.limit, nullptr, &tally);
+                break;
+            default:
+                perturbed_escape_time_of<T, 4, true, true>(orbit, &table, dc, whole.limit, nullptr, &tally);
+                break;
+            }
+        }
+    }
+    std::sort(returns.begin(), returns.end());
+    returns.erase(std::unique(returns.begin(), returns.end()), returns.end());
+    return returns;
+}
+
 }  // namespace
+
+void add_frame_returns(bla_table& table, const reference_orbit& orbit, const deep_frame& whole)
+{
+    // The probes look with the aligned levels alone.
+    table.add_returns(orbit.elements(), {});
+    std::vector<std::int64_t> returns = table.type() == delta_type::double_precision
+                                            ? probe_returns<double>(orbit, table, whole)
+                                            : probe_returns<floatexp>(orbit, table, whole);
+    table.add_returns(orbit.elements(), std::move(returns));
+}
+
+bool returns_enabled()
+{
+    const char* returns = std::getenv("QUELLARIN_RETURNS");
+    return !(returns && std::string_view(returns) == "off");
+}
 
 void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, delta_type type,
                  int workers, std::int32_t* counts, complex_pair<double>* points)
@@ -70,7 +119,9 @@ bool render_deep_view(const deep_view& view, bool use_table, int workers, std::i
         return true;
     }
     const bla_coefficients coefficients = build_bla_coefficients(orbit->elements());
-    const bla_table table(orbit->elements(), coefficients, frame_max_dc(frame), type);
+    bla_table table(orbit->elements(), coefficients, frame_max_dc(frame), type);
+    if (returns_enabled())
+        add_frame_returns(table, *orbit, frame);
     render_deep(*orbit, frame, &table, type, workers, counts);
     return true;
 }

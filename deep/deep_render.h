@@ -24,6 +24,14 @@
 void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bla_table* table, delta_type type,
                  int workers, std::int32_t* counts, complex_pair<double>* points = nullptr);
 
+// Adds to the table the returns of the frame's probe pixels (a few across
+// the whole frame, of which frame may be a band), and so its return skips.
+void add_frame_returns(bla_table& table, const reference_orbit& orbit, const deep_frame& whole);
+
+// Whether return skips are used: QUELLARIN_RETURNS=off turns them off for
+// tests and benchmarks.
+bool returns_enabled();
+
 struct deep_view {
     std::string_view center_re;  // decimal text of any length
     std::string_view center_im;

@@ -20,6 +20,7 @@
 #include <cassert>
 #include <cstdint>
 #include <type_traits>
+#include <vector>
 
 // (z + d)^P - z^P + dc, expanded so that no large terms cancel: the
 // difference of powers keeps d as a factor. Written once for every number
@@ -44,6 +45,9 @@ template <int P, class Complex>
     }
 }
 
+inline floatexp as_floatexp(double x) { return to_floatexp(x); }
+inline floatexp as_floatexp(floatexp x) { return x; }
+
 // What pixels' loops did, for a view's profile (the benchmark's): where
 // the steps went, and how often a pixel rebased or looked in the table for
 // nothing.
@@ -53,6 +57,10 @@ struct perturbation_tally {
     std::int64_t skipped_steps = 0;  // the steps they stand for
     std::int64_t rebases = 0;
     std::int64_t missed_lookups = 0;  // lookups that found no skip
+    std::int64_t return_skips = 0;    // skips of those between returns
+    // When not null, gets the element of every plain step that no linear
+    // step would have taken: the pixel's returns.
+    std::vector<std::int64_t>* returns = nullptr;
 };
 
 // The escape count of the pixel at reference offset dc, for the orbit's
@@ -71,6 +79,7 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
     complex_pair<T> d = dc;
     std::int32_t n = 0;
     complex_pair<T> zm = z[m];
+    std::int64_t cursor = 0;  // into the table's returns
     for (;;) {
         const complex_pair<T> w = zm + d;
         if (outside_escape_radius(w)) {
@@ -90,13 +99,36 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
             d = w;
             m = 0;
             zm = z[0];
+            cursor = 0;
         }
         if constexpr (UseTable) {
             // A skip may end on the limit or the last element, never pass them:
             // the tests it skips could not have ended the orbit (the radii
             // keep w inside the escape radius and larger than d).
             const std::int64_t room = std::min<std::int64_t>(last - m, limit - n);
-            const bla_step skip = table->find(m, room, magnitude_bound(d));
+            bool at_return = false;
+            if (table->has_returns()) {
+                const return_step skip = table->find_return(m, cursor, room, magnitude_bound(d));
+                at_return = skip.at_return;
+                if (skip.length != 0) {
+                    if constexpr (Tallied)
+                        ++tally->skips, ++tally->return_skips, tally->skipped_steps += skip.length;
+                    d = table->apply(skip, d, dc);
+                    m += skip.length;
+                    n += static_cast<std::int32_t>(skip.length);
+                    cursor = skip.lands_on;
+                    if constexpr (std::is_same_v<T, double>)
+                        zm = table->end(skip);
+                    else
+                        zm = z[m];
+                    continue;
+                }
+            }
+            // At a return that no skip crosses the pixel steps plainly: an
+            // aligned skip from there would begin with the same step, which
+            // is all but never linear there.
+            const bla_step skip =
+                table->has_returns() && at_return ? bla_step{} : table->find(m, room, magnitude_bound(d));
             if constexpr (Tallied) {
                 if (skip.length == 0)
                     ++tally->missed_lookups;
@@ -115,8 +147,12 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
                 continue;
             }
         }
-        if constexpr (Tallied)
+        if constexpr (Tallied) {
             ++tally->plain_steps;
+            if (tally->returns &&
+                !magnitude_less(as_floatexp(magnitude_bound(d)), single_step_radius(P, orbit.extended[m])))
+                tally->returns->push_back(m);
+        }
         d = perturbed_step<P>(zm, d, dc);
         ++m;
         ++n;

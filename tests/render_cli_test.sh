@@ -190,7 +190,7 @@ rm -f long.png
 # each flag's bounds and messages): a view too large for its memory, a
 # command line too long, outputs that cannot be written, an unknown path;
 # each as a user meets it, exit 2 and one line.
-expect_refused "needs up to 429498363184 bytes" --radius 1e-20 --iterations 2147483647 --memory-limit 1G --output a.bmp
+expect_refused "needs up to 494459744504 bytes" --radius 1e-20 --iterations 2147483647 --memory-limit 1G --output a.bmp
 # Windows limits a whole command line to 32767 characters; Linux takes this one.
 [ "${renderer%.exe}" = "$renderer" ] &&
     expect_refused "--center-x '1111" --center-x "$(printf '1%.0s' $(seq 100001))" --output a.bmp

@@ -1,6 +1,6 @@
 // The approximation table: a skip of l steps must agree with l plain
 // perturbed steps wherever the table calls it valid, and a lookup must give
-// the longest valid skip that fits.
+// the longest valid skip that fits; the same for the skips between returns.
 #include "bla_table.h"
 #include "exact_arithmetic.h"
 #include "reference_orbit.h"
@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -136,6 +137,130 @@ TEST_P(bla_tables, a_lookup_gives_the_longest_valid_skip_that_fits)
                         ASSERT_EQ(step.length, expected) << "at " << m << ", room " << room;
                         EXPECT_TRUE(step.length == 0 || step.index == entry(m, step.length));
                         found += step.length != 0;
+                    }
+                }
+            }
+        }
+        EXPECT_GT(found, 0);
+    }
+}
+
+// Returns every 37 elements (a little sparser than the table keeps), with
+// two next to each other (100, 101), as a frame's probes might find them.
+std::vector<std::int64_t> some_returns(std::int64_t elements)
+{
+    std::vector<std::int64_t> returns;
+    for (std::int64_t m = 0; m + 1 < elements; m += 37) {
+        returns.push_back(m);
+        if (m == 74)
+            returns.insert(returns.end(), {100, 101});
+    }
+    return returns;
+}
+
+// The return skip from element m found with a bound below every radius
+// that is not 0: the longest there is, at most 2^return_levels returns long.
+return_step longest_return(const bla_table& table, std::int64_t m, std::int64_t room)
+{
+    std::int64_t cursor = 0;
+    if (table.type() == delta_type::double_precision)
+        return table.find_return(m, cursor, room, 0.0);
+    return table.find_return(m, cursor, room, floatexp{1.0, -100000});
+}
+
+TEST_P(bla_tables, a_return_skip_agrees_with_its_plain_steps_anywhere_within_its_radius)
+{
+    if (orbit_->size() < 600)
+        GTEST_SKIP() << "an orbit of " << orbit_->size() << " elements is too short for returns";
+    bla_table table(orbit_->elements(), coefficients_, max_dc_, delta_type::extended_range);
+    const std::vector<std::int64_t> returns = some_returns(orbit_->size());
+    table.add_returns(orbit_->elements(), returns);
+    ASSERT_TRUE(table.has_returns());
+    int checked = 0;
+    for (std::size_t i = 0; i + 1 < returns.size() && checked < 60; ++i) {
+        for (const std::int64_t m : {returns[i], returns[i] + 1}) {
+            for (std::int64_t room : {orbit_->last() - m, std::int64_t{70}}) {
+                const return_step skip = longest_return(table, m, room);
+                if (skip.length == 0 || is_zero(table.radius(skip)))
+                    continue;
+                ASSERT_LE(skip.length, room);
+                ASSERT_EQ(table.returns()[static_cast<std::size_t>(skip.lands_on)], m + skip.length);
+                for (const double fraction : {0.999, 0.5}) {
+                    const double angle = 0.7 + static_cast<double>(i);
+                    const double dr = std::cos(angle), di = std::sin(angle);
+                    const floatexp scale = to_floatexp(fraction / (std::abs(dr) + std::abs(di))) * table.radius(skip);
+                    const complex_pair<floatexp> d{to_floatexp(dr) * scale, to_floatexp(di) * scale};
+                    const complex_pair<floatexp> dc{to_floatexp(std::cos(2 * angle + 1)) * max_dc_,
+                                                    to_floatexp(std::sin(2 * angle + 1)) * max_dc_};
+                    mpfr_complex plain(exact_bits), c(exact_bits), z(exact_bits);
+                    set(plain, d);
+                    set(c, dc);
+                    for (std::int64_t s = 0; s < skip.length; ++s) {
+                        set(z, orbit_->extended[static_cast<std::size_t>(m + s)]);
+                        power_difference(GetParam().exponent, z, plain, plain);
+                        add(plain, plain, c);
+                    }
+                    // The skip's terms, A d and B dc, measured as the skip itself computes them.
+                    const complex_pair<floatexp> ad = table.apply(skip, d, {});
+                    const complex_pair<floatexp> bdc = table.apply(skip, {}, dc);
+                    set(z, table.apply(skip, d, dc));
+                    subtract(z, z, plain);
+                    const floatexp sizes = sqrt(norm(ad)) + sqrt(norm(bdc));
+                    mpfr_div(z.re, modulus(z), exact(sizes), MPFR_RNDN);
+                    EXPECT_LE(mpfr_get_d(z.re, MPFR_RNDN) / (static_cast<double>(skip.length) * 0x1p-53), 4.0)
+                        << "from " << m << ", " << skip.length << " steps, |d| " << fraction << " of the radius";
+                    ++checked;
+                }
+            }
+        }
+    }
+    EXPECT_GE(checked, 2) << "too few valid return skips to test";
+}
+
+// From return i (through it) or the element after it, the skips land on
+// returns i + 1, i + 2, i + 4, ...: a room that ends on one of them gets
+// that skip, any other room a shorter one, and a bound at or above a skip's
+// radius a shorter one too.
+TEST_P(bla_tables, a_return_lookup_gives_the_longest_valid_skip_that_fits)
+{
+    if (orbit_->size() < 600)
+        GTEST_SKIP() << "an orbit of " << orbit_->size() << " elements is too short for returns";
+    for (const delta_type type : {delta_type::extended_range, delta_type::double_precision}) {
+        bla_table table(orbit_->elements(), coefficients_, max_dc_, type);
+        const std::vector<std::int64_t> returns = some_returns(orbit_->size());
+        table.add_returns(orbit_->elements(), returns);
+        const auto at = [&](std::int64_t i) { return returns[static_cast<std::size_t>(i)]; };
+        const auto count = static_cast<std::int64_t>(returns.size());
+        int found = 0;
+        for (std::int64_t i = 0; i + 1 < count; ++i) {
+            for (const std::int64_t m : {at(i), at(i) + 1}) {
+                // After return 100 comes return 101 itself: the skips from there go through it.
+                const std::int64_t first = m == at(i) || at(i + 1) != m ? i : i + 1;
+                const return_step longest = longest_return(table, m, orbit_->last() - m);
+                if (longest.length == 0)
+                    continue;
+                for (std::int64_t lands = first + 1; lands <= longest.lands_on; ++lands) {
+                    const std::int64_t room = at(lands) - m;
+                    const return_step reach = longest_return(table, m, room);
+                    if (std::has_single_bit(static_cast<std::uint64_t>(lands - first)))
+                        ASSERT_EQ(reach.length, room) << "from " << m << " to return " << lands;
+                    else
+                        ASSERT_LT(reach.length, room) << "from " << m << " to return " << lands;
+                    if (reach.length == 0)
+                        continue;
+                    ASSERT_EQ(at(reach.lands_on), m + reach.length);
+                    const floatexp r = table.radius(reach);
+                    for (const double factor : {0.75, 1.0, 1.25}) {
+                        const floatexp bound = to_floatexp(factor) * r;
+                        std::int64_t cursor = 0;
+                        const return_step step = type == delta_type::double_precision
+                                                     ? table.find_return(m, cursor, room, to_double(bound))
+                                                     : table.find_return(m, cursor, room, bound);
+                        if (factor < 1.0)
+                            EXPECT_EQ(step.length, reach.length) << "from " << m << ", bound " << factor;
+                        else
+                            EXPECT_LT(step.length, reach.length) << "from " << m << ", bound " << factor;
+                        found += factor < 1.0;
                     }
                 }
             }

@@ -1,7 +1,8 @@
 // A test location's deep view held to the oracle: the view rendered by
 // perturbation in the delta type its radius calls for (and, where the
 // location asks, in the other one), each with the approximation table and
-// without, and compared pixel by pixel with the oracle's decidable counts.
+// its return skips, with the table alone and without either, and compared
+// pixel by pixel with the oracle's decidable counts.
 #pragma once
 
 #include "bla_table.h"
@@ -16,6 +17,8 @@
 struct location_mode {
     delta_type type = delta_type::double_precision;
     bool use_table = false;
+    bool use_returns = false;
+    std::int64_t returns = 0;  // the table's returns, where it had return skips
     oracle_agreement agreement;
 
     // Every decidable pixel gets the oracle's count: any sound method must.
@@ -26,7 +29,10 @@ struct location_check {
     std::string problem;  // why the view could not be compared; empty when it was
     oracle_view view;
     std::int64_t pixels = 0;
-    std::vector<location_mode> modes;  // natural delta type first, table before none
+    std::vector<location_mode> modes;  // natural delta type first; returns, table, none
+
+    // The returns of the mode that had most, so a location can show that its skips were tried.
+    std::int64_t most_returns() const;
 };
 
 // Finds the location's view, renders it with the oracle and in every mode;

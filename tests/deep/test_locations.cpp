@@ -22,6 +22,17 @@ constexpr const char *quartic5_re = "0.6297238063734876", *quartic5_im = "1.0907
 
 using enum centre_recipe;
 
+// The period-903 minibrot on the antenna of the period-301 one near i
+// (9.7e-228 across: bench/deep_bench_locations.cpp finds it).
+constexpr const char* period903_re =
+    "0.1746986271293582680401814950740472611352599680570812558269001529701547356536924815280274588259"
+    "341067837914759139882132150272371794467515036960820582952982721433018304424814673620053510618797"
+    "0688718049690536331120472599336043466208187575938333907516270047281237076521498963e-112";
+constexpr const char* period903_im =
+    "0.1000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+    "000000000000000000005839012638343012107842405645946562116401476255819670425974566821352004127916"
+    "5727273516590693990202472628470910199515903059114331907902457597661579643565741097e1";
+
 // Minibrots of a walk lie at distances shrinking by |rho| a step and have
 // sizes of about that distance to the power p / (p - 1); the steps put one
 // about a radius across in the view.
@@ -53,6 +64,11 @@ const test_location locations[] = {
      .im = quartic_im, .preperiod = 2, .period = 1, .start_re = quartic5_re, .start_im = quartic5_im,
      .start_period = 5, .steps = 263, .offset_re = 0.37, .offset_im = -0.21, .radius = "1e-320", .width = 24,
      .height = 14, .limit = 4000},
+    // A view 300 times the minibrot's size: every pixel comes back close to
+    // 0 with the reference at each multiple of 301 iterations, where the
+    // return skips begin and end.
+    {.name = "quadratic_returns_period903_3e225", .exponent = 2, .recipe = text, .re = period903_re,
+     .im = period903_im, .radius = "3e-225", .limit = 20000, .has_returns = true},
     {.name = "quadratic_misiurewicz_i_1e1000", .exponent = 2, .recipe = misiurewicz, .re = i_re, .im = i_im,
      .preperiod = 2, .period = 2, .offset_re = 0.31, .offset_im = -0.17, .radius = "1e-1000", .width = 16,
      .height = 9, .limit = 10000},

@@ -38,6 +38,7 @@ struct test_location {
     std::int32_t limit = 1000;
     bool both_delta_types = false;  // also rendered with the delta type the radius does not call for
     bool reference_escapes_early = false;
+    bool has_returns = false;  // its frames have return skips
 };
 
 // Every location deep views are held to the oracle at, shallow to deep.

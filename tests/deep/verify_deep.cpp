@@ -31,8 +31,9 @@ int main()
                 head();
             const oracle_agreement& a = mode.agreement;
             const double share = a.decidable > 0 ? 100.0 * static_cast<double>(a.agreeing) / a.decidable : 0.0;
-            std::printf("table %-3s  %-8s  %5lld decidable  %5lld agree  %7.3f %%  %s\n", mode.use_table ? "on" : "off",
-                        delta_type_name(mode.type), static_cast<long long>(a.decidable),
+            const char* skips = mode.use_returns ? "returns" : mode.use_table ? "table" : "plain";
+            std::printf("%-7s %5lld returns  %-8s  %5lld decidable  %5lld agree  %7.3f %%  %s\n", skips,
+                        static_cast<long long>(mode.returns), delta_type_name(mode.type), static_cast<long long>(a.decidable),
                         static_cast<long long>(a.agreeing), share, mode.agrees() ? "all agree" : "SOME DISAGREE");
             ++(mode.agrees() ? passed : failed);
         }
