@@ -208,32 +208,36 @@ void bla_table::add_returns(const orbit_elements& orbit, std::vector<std::int64_
         through[static_cast<std::size_t>(i)] = followed_by(skip, stretch, max_dc_);
     }
     // Each level's entries as they are made: floatexp coefficients and
-    // radii for extended deltas, the double skips for double deltas.
-    return_offsets_.clear();
-    return_coefficients_.clear();
-    return_radii_.clear();
-    double_returns_.clear();
+    // radii for extended deltas, the double skips and the elements after
+    // the returns for double deltas.
     const bool doubles = type_ == delta_type::double_precision;
-    const auto keep = [&](const std::vector<radius_skip>& skips, std::int64_t n, int j) {
-        return_offsets_.push_back(static_cast<std::int64_t>(doubles ? double_returns_.size() : return_radii_.size()));
-        for (std::int64_t i = 0; i < n; ++i) {
-            const radius_skip& skip = skips[static_cast<std::size_t>(i)];
-            if (!doubles) {
-                return_coefficients_.push_back(skip.c);
-                return_radii_.push_back(skip.radius);
-                continue;
-            }
-            const std::int64_t lands = returns[static_cast<std::size_t>(i + (std::int64_t{1} << j))];
-            // Below the normal range a double could only round the radius, possibly up.
-            double_returns_.push_back({to_double(skip.c.a), to_double(skip.c.b),
-                                       orbit.values[static_cast<std::size_t>(lands)],
-                                       fits_double(skip.c) && skip.radius.e >= -1022 ? to_double(skip.radius) : 0.0});
+    const auto entries = static_cast<std::size_t>(return_index(count, 0, 0));
+    return_coefficients_.assign(doubles ? 0 : entries, {});
+    return_radii_.assign(doubles ? 0 : entries, {});
+    double_returns_.assign(doubles ? entries : 0, {});
+    after_returns_.clear();
+    if (doubles) {
+        for (const std::int64_t r : returns)
+            after_returns_.push_back(orbit.values[static_cast<std::size_t>(r + 1)]);
+    }
+    const auto keep = [&](const radius_skip& skip, std::int64_t i, int j, int kind) {
+        const auto k = static_cast<std::size_t>(return_index(i, j, kind));
+        if (!doubles) {
+            return_coefficients_[k] = skip.c;
+            return_radii_[k] = skip.radius;
+            return;
         }
+        const std::int64_t lands = returns[static_cast<std::size_t>(i + (std::int64_t{1} << j))];
+        // Below the normal range a double could only round the radius, possibly up.
+        double_returns_[k] = {to_double(skip.c.a), to_double(skip.c.b), orbit.values[static_cast<std::size_t>(lands)],
+                              fits_double(skip.c) && skip.radius.e >= -1022 ? to_double(skip.radius) : 0.0};
     };
     for (int j = 0; j <= return_levels && (std::int64_t{1} << j) < count; ++j) {
         const std::int64_t half = std::int64_t{1} << j;
-        keep(after, count - half, j);
-        keep(through, count - half, j);
+        for (std::int64_t i = 0; i + half < count; ++i) {
+            keep(after[static_cast<std::size_t>(i)], i, j, 0);
+            keep(through[static_cast<std::size_t>(i)], i, j, 1);
+        }
         // The next level: the skip to the 2^j-th next return, then through that one to the 2^j-th after it.
         for (std::int64_t i = 0; i + 2 * half < count; ++i) {
             const radius_skip& rest = through[static_cast<std::size_t>(i + half)];

@@ -106,6 +106,7 @@ struct return_step {
     std::int64_t index = 0;
     std::int64_t lands_on = 0;
     bool at_return = false;  // no skip: the pixel is at a return that no skip takes it through
+    std::int64_t at = 0;     // and that return
 };
 
 // Return skips go to at most the 2^return_levels-th next return: beyond
@@ -201,9 +202,9 @@ public:
             return {};
         }
         // The radii shrink as the skips grow, so the valid ones come first.
-        return_step found{.at_return = kind == 1};
+        return_step found{.at_return = kind == 1, .at = i};
         for (int j = 0; j <= return_levels && i + (std::int64_t{1} << j) < count; ++j) {
-            const std::int64_t index = return_offsets_[static_cast<std::size_t>(2 * j + kind)] + i;
+            const std::int64_t index = return_index(i, j, kind);
             const std::int64_t lands_on = i + (std::int64_t{1} << j);
             const std::int64_t length = returns_[static_cast<std::size_t>(lands_on)] - m;
             if (length > room || !return_valid(bound, index))
@@ -227,6 +228,9 @@ public:
     {
         return double_returns_[static_cast<std::size_t>(step.index)].end;
     }
+    // The orbit's element after return i, for double deltas.
+    complex_pair<double> after_return(std::int64_t i) const { return after_returns_[static_cast<std::size_t>(i)]; }
+
     // The radius of the return skip found, as its delta type sees it.
     floatexp radius(const return_step& step) const
     {
@@ -235,6 +239,14 @@ public:
     }
 
 private:
+    // A return's skips lie together, in the order a lookup tries them, and
+    // the returns in the order the pixels pass them: a pixel going up the
+    // orbit reads the return skips as one stream.
+    static std::int64_t return_index(std::int64_t i, int j, int kind)
+    {
+        return (i * (return_levels + 1) + j) * 2 + kind;
+    }
+
     bool return_valid(double bound, std::int64_t index) const
     {
         return bound < double_returns_[static_cast<std::size_t>(index)].radius;
@@ -263,9 +275,10 @@ private:
     std::vector<double> double_radii_;
     std::vector<double_skip> double_skips_;
     // The return skips: returns_ ascending; the entry of kind k (0 after,
-    // 1 through) from return i to return i + 2^j at return_offsets_[2j + k] + i.
+    // 1 through) from return i to return i + 2^j at return_index(i, j, k),
+    // of radius 0 where there is no return i + 2^j.
     std::vector<std::int64_t> returns_;
-    std::vector<std::int64_t> return_offsets_;
+    std::vector<complex_pair<double>> after_returns_;   // only for double deltas
     std::vector<bla_coefficient> return_coefficients_;  // only for extended deltas
     std::vector<floatexp> return_radii_;
     std::vector<double_return_skip> double_returns_;  // only for double deltas

@@ -101,6 +101,9 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
             zm = z[0];
             cursor = 0;
         }
+        // The return the pixel steps plainly through, if it is at one: the
+        // element after it comes with the table's returns, not from the orbit.
+        std::int64_t through_return = -1;
         if constexpr (UseTable) {
             // A skip may end on the limit or the last element, never pass them:
             // the tests it skips could not have ended the orbit (the radii
@@ -110,6 +113,8 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
             if (table->has_returns()) {
                 const return_step skip = table->find_return(m, cursor, room, magnitude_bound(d));
                 at_return = skip.at_return;
+                if (at_return)
+                    through_return = skip.at;
                 if (skip.length != 0) {
                     if constexpr (Tallied)
                         ++tally->skips, ++tally->return_skips, tally->skipped_steps += skip.length;
@@ -156,7 +161,10 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
         d = perturbed_step<P>(zm, d, dc);
         ++m;
         ++n;
-        zm = z[m];
+        if constexpr (UseTable && std::is_same_v<T, double>)
+            zm = through_return >= 0 ? table->after_return(through_return) : z[m];
+        else
+            zm = z[m];
     }
 }
 
