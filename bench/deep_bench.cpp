@@ -25,11 +25,11 @@
 
 #include "bla_table.h"
 #include "deep_render.h"
-#include "perturbation.h"
-#include "worker_fanout.h"
 #include "oracle.h"
+#include "perturbation.h"
 #include "reference_orbit.h"
 #include "render_paths.h"
+#include "worker_fanout.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,6 +38,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -65,10 +66,7 @@ constexpr std::array<std::int32_t, 4> ORACLE_FRAMES = {0, 5, 10, 14};
 constexpr std::int32_t ORACLE_STEP = 8;
 
 // As quellarin-render does: the hardware threads, at least eight.
-int all_workers()
-{
-    return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 8, MAX_WORKERS);
-}
+int all_workers() { return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 8, MAX_WORKERS); }
 
 double seconds_since(std::chrono::steady_clock::time_point start)
 {
@@ -129,16 +127,19 @@ struct still_run {
     std::optional<reference_orbit> orbit;
     std::optional<bla_coefficients> coefficients;
     std::optional<bla_table> table;
+    std::optional<bla_table> aligned;  // the same without return skips (QUELLARIN_RETURNS=off)
     double orbit_seconds = 0.0;
     double table_seconds = 0.0;
-    double pixel_seconds = 0.0;  // whole frame, with the table
+    double pixel_seconds = 0.0;         // whole frame, with the table
     double sample_table_seconds = 0.0;  // per round
     double sample_plain_seconds = 0.0;
-    double sample_scalar_seconds = 0.0;  // plain on the scalar path; 0 for floatexp deltas, which have no other
+    double sample_scalar_seconds = 0.0;   // plain on the scalar path; 0 for floatexp deltas, which have no other
+    double sample_aligned_seconds = 0.0;  // with the table alone
     std::vector<std::int32_t> counts;
     std::vector<std::int32_t> sample_table;
     std::vector<std::int32_t> sample_plain;
     std::vector<std::int32_t> sample_scalar;
+    std::vector<std::int32_t> sample_aligned;
 };
 
 constexpr std::size_t STILL_VIEWS = std::size(deep_bench_views);
@@ -152,8 +153,7 @@ deep_frame frame_of(const deep_bench_view& view, std::int32_t width, std::int32_
 reference_orbit orbit_of(const deep_bench_view& view)
 {
     const floatexp radius = *parse_decimal(view.radius);
-    const orbit_request request{view.center_re, view.center_im, 2, view.limit,
-                                view_precision(radius, WIDTH, HEIGHT)};
+    const orbit_request request{view.center_re, view.center_im, 2, view.limit, view_precision(radius, WIDTH, HEIGHT)};
     return *compute_reference_orbit(request);
 }
 
@@ -167,9 +167,15 @@ still_run& prepared(std::size_t v, bool with_table)
     if (with_table && !run.table) {
         run.coefficients = build_bla_coefficients(run.orbit->elements());
         const deep_frame frame = frame_of(view, WIDTH, HEIGHT);
-        run.table.emplace(run.orbit->elements(), *run.coefficients, frame_max_dc(frame), frame_delta_type(frame.radius));
+        run.table.emplace(run.orbit->elements(), *run.coefficients, frame_max_dc(frame),
+                          frame_delta_type(frame.radius));
         if (returns_enabled())
             add_frame_returns(*run.table, *run.orbit, frame);
+    }
+    if (with_table && !run.aligned) {
+        const deep_frame frame = frame_of(view, WIDTH, HEIGHT);
+        run.aligned.emplace(run.orbit->elements(), *run.coefficients, frame_max_dc(frame),
+                            frame_delta_type(frame.radius));
     }
     return run;
 }
@@ -193,7 +199,8 @@ void table_build_time(benchmark::State& state, std::size_t v)
         run.table.reset();
         const auto t0 = std::chrono::steady_clock::now();
         run.coefficients = build_bla_coefficients(run.orbit->elements());
-        run.table.emplace(run.orbit->elements(), *run.coefficients, frame_max_dc(frame), frame_delta_type(frame.radius));
+        run.table.emplace(run.orbit->elements(), *run.coefficients, frame_max_dc(frame),
+                          frame_delta_type(frame.radius));
         if (returns_enabled())
             add_frame_returns(*run.table, *run.orbit, frame);
         run.table_seconds = seconds_since(t0);
@@ -230,14 +237,16 @@ void sample_in_turns(benchmark::State& state, std::size_t v)
     const deep_bench_view& view = deep_bench_views[v];
     still_run& run = prepared(v, true);
     const deep_frame frame = frame_of(view, WIDTH / view.sample_step, HEIGHT / view.sample_step);
-    const bool vector_plain = frame_delta_type(frame.radius) == delta_type::double_precision &&
-                              active_render_path() != render_path::scalar;
+    const bool vector_plain =
+        frame_delta_type(frame.radius) == delta_type::double_precision && active_render_path() != render_path::scalar;
     const render_path path = active_render_path();
     double with_table = 0.0;
     double plain = 0.0;
     double scalar = 0.0;
+    double aligned = 0.0;
     for (auto _ : state) {
         with_table += render_seconds(run, frame, &*run.table, run.sample_table);
+        aligned += render_seconds(run, frame, &*run.aligned, run.sample_aligned);
         plain += render_seconds(run, frame, nullptr, run.sample_plain);
         if (vector_plain) {
             force_render_path(render_path::scalar);
@@ -249,6 +258,7 @@ void sample_in_turns(benchmark::State& state, std::size_t v)
     run.sample_table_seconds = with_table / rounds;
     run.sample_plain_seconds = plain / rounds;
     run.sample_scalar_seconds = scalar / rounds;
+    run.sample_aligned_seconds = aligned / rounds;
     state.counters["table Mit/s"] = sum_of(run.sample_table) / run.sample_table_seconds / 1e6;
     state.counters["plain Mit/s"] = sum_of(run.sample_plain) / run.sample_plain_seconds / 1e6;
 }
@@ -256,8 +266,9 @@ void sample_in_turns(benchmark::State& state, std::size_t v)
 // The zoom's figures.
 struct zoom_run {
     double seconds = 0.0;
-    int orbit_reports_first = 0;  // progress reports of the orbit while frame 0 was rendered
-    int orbit_reports_later = 0;  // and while any later frame was: a second orbit
+    double aligned_seconds = 0.0;  // the same zoom with the table alone (QUELLARIN_RETURNS=off)
+    int orbit_reports_first = 0;   // progress reports of the orbit while frame 0 was rendered
+    int orbit_reports_later = 0;   // and while any later frame was: a second orbit
     std::vector<floatexp> radii;
     std::vector<std::vector<std::int32_t>> kept;  // the counts of ORACLE_FRAMES
 };
@@ -275,13 +286,24 @@ render_options zoom_options()
     return options;
 }
 
-void zoom_movie(benchmark::State& state)
+// The zoom, with return skips, or (aligned) with the table alone.
+void zoom_movie(benchmark::State& state, bool aligned)
 {
+    if (aligned)
+        setenv("QUELLARIN_RETURNS", "off", 1);
     const render_options options = zoom_options();
     const floatexp from = *parse_decimal(ZOOM_FROM);
     const floatexp to = *parse_decimal(ZOOM_TO);
     std::vector<std::int32_t> counts(static_cast<std::size_t>(ZOOM_WIDTH) * ZOOM_HEIGHT);
     for (auto _ : state) {
+        if (aligned) {
+            const auto t0 = std::chrono::steady_clock::now();
+            perturbation_frames frames(options, smaller_of(from, to), true, ZOOM_WIDTH, ZOOM_HEIGHT);
+            for (std::int32_t k = 0; k < ZOOM_FRAMES; ++k)
+                frames.render(frame_radius(from, to, ZOOM_FRAMES, k), all_workers(), counts.data(), {});
+            zoom.aligned_seconds = seconds_since(t0);
+            continue;
+        }
         zoom = {};
         perturbation_frames frames(options, smaller_of(from, to), true, ZOOM_WIDTH, ZOOM_HEIGHT);
         std::int32_t current = 0;
@@ -298,14 +320,21 @@ void zoom_movie(benchmark::State& state)
         }
         zoom.seconds = seconds_since(t0);
     }
-    state.counters["ms/frame"] = 1000.0 * zoom.seconds / ZOOM_FRAMES;
+    if (aligned)
+        unsetenv("QUELLARIN_RETURNS");
+    state.counters["ms/frame"] = 1000.0 * (aligned ? zoom.aligned_seconds : zoom.seconds) / ZOOM_FRAMES;
 }
 
 // The oracle's decidable pixels on every ORACLE_STEP-th row and column of a kept frame.
 oracle_agreement frame_agreement(std::int32_t k, const std::vector<std::int32_t>& counts)
 {
-    const oracle_view view{PERIOD_401_RE, PERIOD_401_IM, format_decimal(zoom.radii[static_cast<std::size_t>(k)]),
-                           2, ZOOM_WIDTH / ORACLE_STEP, ZOOM_HEIGHT / ORACLE_STEP, ZOOM_LIMIT};
+    const oracle_view view{PERIOD_401_RE,
+                           PERIOD_401_IM,
+                           format_decimal(zoom.radii[static_cast<std::size_t>(k)]),
+                           2,
+                           ZOOM_WIDTH / ORACLE_STEP,
+                           ZOOM_HEIGHT / ORACLE_STEP,
+                           ZOOM_LIMIT};
     const oracle_image oracle = oracle_render(view);
     std::vector<std::int32_t> sampled(static_cast<std::size_t>(view.width) * view.height);
     for (std::int32_t i = 0; i < view.height; ++i) {
@@ -357,14 +386,13 @@ void print_profile(std::size_t v)
                                : profile_of<floatexp>(run, frame);
     const auto per_pixel = [&](std::int64_t n) { return static_cast<double>(n) / static_cast<double>(p.pixels); };
     const double whole = std::max(run.orbit_seconds + run.table_seconds + run.pixel_seconds, 1e-300);
-    std::printf("%-18s %5.1f %% orbit %5.1f %% table %5.1f %% pixels; per pixel: %8.0f steps %7.1f plain %7.1f skips "
-                "(of %6.0f, %7.1f between returns) %5.1f rebases %7.1f missed lookups\n",
-                view.name, 100.0 * run.orbit_seconds / whole, 100.0 * run.table_seconds / whole,
-                100.0 * run.pixel_seconds / whole, per_pixel(p.steps), per_pixel(p.tally.plain_steps),
-                per_pixel(p.tally.skips),
-                p.tally.skips > 0 ? static_cast<double>(p.tally.skipped_steps) / static_cast<double>(p.tally.skips)
-                                  : 0.0,
-                per_pixel(p.tally.return_skips), per_pixel(p.tally.rebases), per_pixel(p.tally.missed_lookups));
+    std::printf(
+        "%-18s %5.1f %% orbit %5.1f %% table %5.1f %% pixels; per pixel: %8.0f steps %7.1f plain %7.1f skips "
+        "(of %6.0f, %7.1f between returns) %5.1f rebases %7.1f missed lookups\n",
+        view.name, 100.0 * run.orbit_seconds / whole, 100.0 * run.table_seconds / whole,
+        100.0 * run.pixel_seconds / whole, per_pixel(p.steps), per_pixel(p.tally.plain_steps), per_pixel(p.tally.skips),
+        p.tally.skips > 0 ? static_cast<double>(p.tally.skipped_steps) / static_cast<double>(p.tally.skips) : 0.0,
+        per_pixel(p.tally.return_skips), per_pixel(p.tally.rebases), per_pixel(p.tally.missed_lookups));
 }
 
 // One line of the closing table per still view.
@@ -396,32 +424,37 @@ void print_still(std::size_t v)
                       verdict(ratio >= view.target_ratio));
     char inside_text[32];
     std::snprintf(inside_text, sizeof inside_text, "%lld/%d", static_cast<long long>(inside.pixels), inside.pieces);
+    char returns_text[16] = "-";
+    if (run.sample_aligned_seconds > 0.0)
+        std::snprintf(returns_text, sizeof returns_text, "%.2fx",
+                      run.sample_aligned_seconds / run.sample_table_seconds);
     char scalar_text[16] = "-";
     if (run.sample_scalar_seconds > 0.0)
         std::snprintf(scalar_text, sizeof scalar_text, "%.1fx", run.sample_scalar_seconds / run.sample_table_seconds);
     char sample_text[48];
     std::snprintf(sample_text, sizeof sample_text, "1/%d: %lld/%zu", step, static_cast<long long>(same),
                   run.sample_table.size());
-    std::printf("%-18s %-8s %8d %11s %8.2f %8.2f %8.2f %8.2f %-12s %10.3e %10.1f %10.3e %6.1fx %-12s %8s %s\n",
+    std::printf("%-18s %-8s %8d %11s %8.2f %8.2f %8.2f %8.2f %-12s %10.3e %10.1f %10.3e %6.1fx %-12s %8s %9s %s\n",
                 view.name, view.radius, view.limit, inside_text, run.orbit_seconds, run.table_seconds,
                 run.pixel_seconds, whole, whole_target, sum_of(run.counts) / run.pixel_seconds,
                 run.sample_plain_seconds * sample_factor, sum_of(run.sample_plain) / run.sample_plain_seconds, ratio,
-                ratio_target, scalar_text, sample_text);
+                ratio_target, scalar_text, returns_text, sample_text);
 }
 
 void print_still_header()
 {
-    std::printf("\ndeep views at %d x %d, %d workers on %u hardware threads; times in seconds. Plain perturbation "
-                "(a null table) is timed\non every k-th row and column (sample 1/k), in turns with the table on the "
-                "same pixels: its frame time is the\nsample's times k^2, t:plain the table's speed over plain "
-                "perturbation's on the sample (double deltas on the %s path),\nt:scalar over plain perturbation "
-                "forced onto the scalar path, and n/m the sample's counts equal to the frame's at\nthe same pixels. "
-                "interior: pixels at the limit / separate pieces (minibrots).\n",
-                WIDTH, HEIGHT, all_workers(), std::thread::hardware_concurrency(),
-                render_path_name(active_render_path()));
-    std::printf("%-18s %-8s %8s %11s %8s %8s %8s %8s %-12s %10s %10s %10s %7s %-12s %8s %s\n", "view", "radius",
+    std::printf(
+        "\ndeep views at %d x %d, %d workers on %u hardware threads; times in seconds. Plain perturbation "
+        "(a null table) is timed\non every k-th row and column (sample 1/k), in turns with the table on the "
+        "same pixels: its frame time is the\nsample's times k^2, t:plain the table's speed over plain "
+        "perturbation's on the sample (double deltas on the %s path),\nt:scalar over plain perturbation "
+        "forced onto the scalar path, t:returns the table with return skips over the table alone\n"
+        "(QUELLARIN_RETURNS=off) on the sample, and n/m the sample's counts equal to the frame's at\nthe same pixels. "
+        "interior: pixels at the limit / separate pieces (minibrots).\n",
+        WIDTH, HEIGHT, all_workers(), std::thread::hardware_concurrency(), render_path_name(active_render_path()));
+    std::printf("%-18s %-8s %8s %11s %8s %8s %8s %8s %-12s %10s %10s %10s %7s %-12s %8s %9s %s\n", "view", "radius",
                 "limit", "interior", "orbit", "table", "pixels", "whole", "target", "it/s", "plain", "plain it/s",
-                "t:plain", "target", "t:scalar", "sample");
+                "t:plain", "target", "t:scalar", "t:returns", "sample");
 }
 
 void print_zoom()
@@ -434,6 +467,10 @@ void print_zoom()
                 ZOOM_FRAMES, ZOOM_WIDTH, ZOOM_HEIGHT, ZOOM_FROM, ZOOM_TO, ZOOM_LIMIT, all_workers());
     std::printf("  %-34s %10.2f s  (%.0f ms per frame)\n", "all frames, reference orbit included", zoom.seconds,
                 1000.0 * zoom.seconds / ZOOM_FRAMES);
+    if (zoom.aligned_seconds > 0.0)
+        std::printf("  %-34s %10.2f s  (%.0f ms per frame): return skips %.2fx\n", "the same with the table alone",
+                    zoom.aligned_seconds, 1000.0 * zoom.aligned_seconds / ZOOM_FRAMES,
+                    zoom.aligned_seconds / zoom.seconds);
     std::printf("  %-34s %s (orbit reports: %d with frame 0, %d later): %s\n", "one reference orbit for all frames",
                 one_orbit ? "yes" : "no", zoom.orbit_reports_first, zoom.orbit_reports_later, verdict(one_orbit));
     std::printf("  oracle on every %dth row and column of frames above 1e-14:\n", ORACLE_STEP);
@@ -472,16 +509,19 @@ int main(int argc, char** argv)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
     }
-    benchmark::RegisterBenchmark("deep/zoom-640x360x300", zoom_movie)
+    benchmark::RegisterBenchmark("deep/zoom-640x360x300", [](benchmark::State& s) { zoom_movie(s, false); })
+        ->Iterations(1)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("deep/zoom-640x360x300/table-alone", [](benchmark::State& s) { zoom_movie(s, true); })
         ->Iterations(1)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    if (std::any_of(std::begin(still_runs), std::end(still_runs), [](const still_run& run) {
-            return run.pixel_seconds > 0.0 && run.sample_plain_seconds > 0.0;
-        }))
+    if (std::any_of(std::begin(still_runs), std::end(still_runs),
+                    [](const still_run& run) { return run.pixel_seconds > 0.0 && run.sample_plain_seconds > 0.0; }))
         print_still_header();
     for (std::size_t v = 0; v < STILL_VIEWS; ++v)
         print_still(v);
