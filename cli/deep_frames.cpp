@@ -55,9 +55,14 @@ void perturbation_frames::render_band(floatexp radius, const image_grid& band, i
     if (!table_ || !(table_radius_ == radius)) {
         table_.reset();
         table_.emplace(orbit_->elements(), *coefficients_, frame_max_dc(frame), type);
-        // The returns are the whole frame's, so that every band takes the same skips.
+        // The returns are the whole frame's, so that every band takes the same
+        // skips; a table whose probes were stopped is not kept.
         if (returns_enabled())
-            add_frame_returns(*table_, *orbit_, {equal_scales_grid(width_, height_), radius, frame.limit});
+            add_frame_returns(*table_, *orbit_, {equal_scales_grid(width_, height_), radius, frame.limit, frame.stop});
+        if (frame.stop.stop_requested()) {
+            table_.reset();
+            return;
+        }
         table_radius_ = radius;
     }
     render_deep(*orbit_, frame, &*table_, type, workers, counts, points);

@@ -41,6 +41,8 @@ std::vector<std::int64_t> probe_returns(const reference_orbit& orbit, const bla_
     for (const std::int32_t i : {0, grid.height / 2, grid.height - 1}) {
         for (const std::int32_t x :
              {0, grid.width / 4, grid.width / 2, grid.width - 1 - grid.width / 4, grid.width - 1}) {
+            if (whole.stop.stop_requested())
+                return {};
             const complex_pair<T> dc = pixel_delta(whole, x, i, T{});
             switch (orbit.exponent) {
             case 2:

@@ -25,7 +25,8 @@ void render_deep(const reference_orbit& orbit, const deep_frame& frame, const bl
                  int workers, std::int32_t* counts, complex_pair<double>* points = nullptr);
 
 // Adds to the table the returns of the frame's probe pixels (a few across
-// the whole frame, of which frame may be a band), and so its return skips.
+// the whole frame, of which frame may be a band), and so its return skips;
+// none once the frame's stop is requested.
 void add_frame_returns(bla_table& table, const reference_orbit& orbit, const deep_frame& whole);
 
 // Whether return skips are used: QUELLARIN_RETURNS=off turns them off for
