@@ -37,35 +37,54 @@ void perturbation_frames::render_band(floatexp radius, const image_grid& band, i
                                       const orbit_progress& progress, complex_pair<double>* points,
                                       std::stop_token stop)
 {
-    if (!orbit_) {
+    if (!reference_) {
         orbit_request request = request_;
         request.stop = stop;
-        orbit_ = compute_reference_orbit(request, progress);
-        if (!orbit_)
+        std::optional<reference_orbit> orbit = compute_reference_orbit(request, progress);
+        if (!orbit)
             return;  // stopped
+        auto made = std::make_shared<deep_reference>();
+        made->center_re = center_re_;
+        made->center_im = center_im_;
+        made->exponent = request_.exponent;
+        made->limit = request_.limit;
+        made->precision = request_.precision;
+        made->orbit = std::move(*orbit);
         if (use_table_)
-            coefficients_ = build_bla_coefficients(orbit_->elements());
+            made->coefficients = build_bla_coefficients(made->orbit.elements());
+        reference_ = std::move(made);
     }
+    const reference_orbit& orbit = reference_->orbit;
     const deep_frame frame{band, radius, options_.view.max_iterations, std::move(stop)};
     const delta_type type = frame_delta_type(radius);
-    if (!coefficients_) {
-        render_deep(*orbit_, frame, nullptr, type, workers, counts, points);
+    if (!use_table_) {
+        render_deep(orbit, frame, nullptr, type, workers, counts, points);
         return;
     }
     if (!table_ || !(table_radius_ == radius)) {
         table_.reset();
-        table_.emplace(orbit_->elements(), *coefficients_, frame_max_dc(frame), type);
+        table_.emplace(orbit.elements(), *reference_->coefficients, frame_max_dc(frame), type);
         // The returns are the whole frame's, so that every band takes the same
         // skips; a table whose probes were stopped is not kept.
         if (returns_enabled())
-            add_frame_returns(*table_, *orbit_, {equal_scales_grid(width_, height_), radius, frame.limit, frame.stop});
+            add_frame_returns(*table_, orbit, {equal_scales_grid(width_, height_), radius, frame.limit, frame.stop});
         if (frame.stop.stop_requested()) {
             table_.reset();
             return;
         }
         table_radius_ = radius;
     }
-    render_deep(*orbit_, frame, &*table_, type, workers, counts, points);
+    render_deep(orbit, frame, &*table_, type, workers, counts, points);
+}
+
+bool perturbation_frames::adopt(const std::shared_ptr<const deep_reference>& reference)
+{
+    if (reference_ || !reference || reference->center_re != center_re_ || reference->center_im != center_im_ ||
+        reference->exponent != request_.exponent || reference->limit != request_.limit ||
+        reference->precision != request_.precision || (use_table_ && !reference->coefficients))
+        return false;
+    reference_ = reference;
+    return true;
 }
 
 std::uint64_t memory_budget(const render_options& options)

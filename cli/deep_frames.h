@@ -11,11 +11,25 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
 
 class perturbation_frames;
+
+// A reference orbit and its table's coefficients, with the request they
+// answer. It is immutable once made, so frames of the same request, of one
+// movie or one after another, may share it.
+struct deep_reference {
+    std::string center_re;
+    std::string center_im;
+    int exponent = 2;
+    std::int32_t limit = 0;
+    std::int64_t precision = 0;
+    reference_orbit orbit;
+    std::optional<bla_coefficients> coefficients;  // when made for a table
+};
 
 // Whether the approximation table is used: QUELLARIN_BLA=off turns it off
 // for tests and benchmarks.
@@ -52,6 +66,15 @@ public:
     void render_band(floatexp radius, const image_grid& band, int workers, std::int32_t* counts,
                      const orbit_progress& progress, complex_pair<double>* points = nullptr, std::stop_token stop = {});
 
+    // The reference the frames rendered against so far; null before the first.
+    std::shared_ptr<const deep_reference> reference() const { return reference_; }
+
+    // Takes another frames' reference, before the first frame, when it
+    // answers the same request (centre, exponent, limit and precision, and
+    // a table's coefficients if these frames take a table): the orbit is
+    // then the one these frames would compute, so their images are too.
+    bool adopt(const std::shared_ptr<const deep_reference>& reference);
+
 private:
     const render_options& options_;
     std::int32_t width_;
@@ -60,8 +83,7 @@ private:
     std::string center_im_;
     orbit_request request_;
     bool use_table_;
-    std::optional<reference_orbit> orbit_;
-    std::optional<bla_coefficients> coefficients_;
+    std::shared_ptr<const deep_reference> reference_;
     // The last frame's table, kept for its other bands.
     std::optional<bla_table> table_;
     floatexp table_radius_;

@@ -46,6 +46,11 @@ struct server_state {
     std::timed_mutex computing;  // one image at a time, with the server's workers
     std::mutex pages_lock;
     std::map<std::string, std::shared_ptr<std::stop_source>> pages;  // each page's latest image request
+    // The last deep image's reference orbit, for a next image of the same
+    // centre, iteration limit and precision: the explorer's full image
+    // after its quarter-size one, a zoom about the centre.
+    std::mutex reference_lock;
+    std::shared_ptr<const deep_reference> last_reference;
 };
 
 void refuse(httplib::Response& res, int status, const std::string& message)
@@ -110,8 +115,14 @@ bool render_watched(server_state& s, image_work& work, httplib::DataSink& sink)
                         s.base.workers,
                         no_progress,
                         work.stop->get_token()};
-    std::fprintf(stderr, "computing %dx%d by %s\n", work.options.width, work.options.height,
-                 work.frame.perturbation ? "perturbation" : "the exact method");
+    bool reused = false;
+    if (work.frame.perturbation) {
+        const std::lock_guard<std::mutex> hold(s.reference_lock);
+        reused = work.deep->adopt(s.last_reference);
+    }
+    std::fprintf(stderr, "computing %dx%d by %s%s\n", work.options.width, work.options.height,
+                 work.frame.perturbation ? "perturbation" : "the exact method",
+                 reused ? ", with the last image's reference orbit" : "");
     std::thread renderer([&] {
         render_frame(job, work.buffers);
         const std::lock_guard<std::mutex> hold(work.lock);
@@ -131,12 +142,23 @@ bool render_watched(server_state& s, image_work& work, httplib::DataSink& sink)
         }
     }
     renderer.join();
+    // A stop that came while the workers ended by themselves on it, between two looks.
+    if (!stopped && work.stop->stop_requested()) {
+        std::fprintf(stderr, "stopped: %s\n", stop_reason(sink));
+        stopped = true;
+    }
     if (stopped) {
         const auto freed =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
         std::fprintf(stderr, "stopped after %lld ms, the workers free\n", static_cast<long long>(freed.count()));
     }
-    return !stopped && !work.stop->stop_requested();
+    if (stopped || work.stop->stop_requested())
+        return false;
+    if (work.frame.perturbation && work.deep->reference()) {
+        const std::lock_guard<std::mutex> hold(s.reference_lock);
+        s.last_reference = work.deep->reference();
+    }
+    return true;
 }
 
 void get_image(server_state& s, const httplib::Request& req, httplib::Response& res)

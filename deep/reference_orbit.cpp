@@ -125,7 +125,9 @@ std::int64_t view_precision(floatexp radius, std::int32_t width, std::int32_t he
     const floatexp spacing = div_small(mul_small(radius, 2), std::min(width, height));
     // spacing >= 2^spacing.e, so -spacing.e bits resolve it.
     const std::int64_t bits = std::max<std::int64_t>(0, -spacing.e) + view_precision_margin;
-    return std::max<std::int64_t>(bits, 64);
+    // In whole 64-bit limbs, which MPFR takes anyway: views whose bits round
+    // to the same limbs have the same orbit, and can share it.
+    return std::max<std::int64_t>((bits + 63) / 64 * 64, 64);
 }
 
 std::int64_t orbit_bytes(std::int64_t elements)

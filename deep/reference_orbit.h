@@ -62,7 +62,8 @@ std::optional<reference_orbit> compute_reference_orbit(const orbit_request& requ
                                                        const orbit_progress& progress = {});
 
 // The precision in bits a view needs: enough to resolve its pixel spacing
-// 2r/S (S = min(width, height)) plus view_precision_margin.
+// 2r/S (S = min(width, height)) plus view_precision_margin, rounded up to a
+// multiple of 64.
 std::int64_t view_precision(floatexp radius, std::int32_t width, std::int32_t height);
 
 // Bits beyond the pixel spacing: 53 + 11. The reference's rounding errors

@@ -111,6 +111,22 @@ class ServerTest(unittest.TestCase):
         response, _ = self.server.request("/image?radius=1e-30&size=16x16")
         self.assertEqual(response.getheader("X-Quellarin-Method"), "perturbation")
 
+    def test_a_deep_image_takes_the_last_ones_orbit_of_the_same_centre_and_keeps_its_bytes(self):
+        centre = "center-x=-1.7499576837060935036022145060706997&radius=1e-30&iterations=3000"
+        args = ["--center-x", "-1.7499576837060935036022145060706997", "--radius", "1e-30", "--iterations", "3000"]
+        # The quarter-size image, then the full one: the same orbit to the bit.
+        for size, reused in (("16x16", False), ("64x64", True), ("64x64&center-y=1e-31", False)):
+            with self.subTest(size=size):
+                with self.server.log_changed:
+                    begun = len(self.server.log)
+                response, body = self.server.request(f"/image?{centre}&size={size}")
+                self.assertEqual(response.status, 200, body)
+                with self.server.log_changed:
+                    line = next(l for l in self.server.log[begun:] if l.startswith("computing"))
+                self.assertEqual(line.endswith("with the last image's reference orbit"), reused, line)
+                wanted = args + ["--size", size.split("&")[0]] + (["--center-y", "1e-31"] if "&" in size else [])
+                self.assertEqual(body, command_line_image(*wanted, suffix=".png"))
+
     def test_refusals_are_the_command_lines_messages(self):
         for key, value in [("radius", "5"), ("iterations", "0"), ("size", "15x640"), ("center-x", "nan"),
                            ("method", "fast"), ("samples", "17")]:
