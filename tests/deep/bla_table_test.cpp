@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,6 +34,37 @@ protected:
         orbit_ = compute_reference_orbit({c.re, c.im, c.exponent, c.limit, 200});
         ASSERT_TRUE(orbit_);
         coefficients_ = build_bla_coefficients(orbit_->elements());
+    }
+
+    // A delta with magnitude_bound(d) = fraction * radius at the angle, and
+    // a dc of the largest |dc| at another angle.
+    std::pair<complex_pair<floatexp>, complex_pair<floatexp>> delta_and_dc(double fraction, double angle,
+                                                                           floatexp radius) const
+    {
+        const double dr = std::cos(angle), di = std::sin(angle);
+        const floatexp scale = to_floatexp(fraction / (std::abs(dr) + std::abs(di))) * radius;
+        return {{to_floatexp(dr) * scale, to_floatexp(di) * scale},
+                {to_floatexp(std::cos(2 * angle + 1)) * max_dc_, to_floatexp(std::sin(2 * angle + 1)) * max_dc_}};
+    }
+
+    // How far a skip's result lies from `length` plain steps from element m
+    // taken at exact_bits, relative to the sizes |A d| + |B dc| of its two
+    // terms, in units of its length times the double's precision.
+    double skip_error(std::int64_t m, std::int64_t length, complex_pair<floatexp> d, complex_pair<floatexp> dc,
+                      complex_pair<floatexp> skipped, floatexp sizes) const
+    {
+        mpfr_complex plain(exact_bits), c(exact_bits), z(exact_bits);
+        set(plain, d);
+        set(c, dc);
+        for (std::int64_t s = 0; s < length; ++s) {
+            set(z, orbit_->extended[static_cast<std::size_t>(m + s)]);
+            power_difference(GetParam().exponent, z, plain, plain);
+            add(plain, plain, c);
+        }
+        set(z, skipped);
+        subtract(z, z, plain);
+        mpfr_div(z.re, modulus(z), exact(sizes), MPFR_RNDN);
+        return mpfr_get_d(z.re, MPFR_RNDN) / (static_cast<double>(length) * 0x1p-53);
     }
 
     const floatexp max_dc_ = scale_by_power_of_two(to_floatexp(GetParam().max_dc_mantissa), GetParam().max_dc_exponent);
@@ -59,25 +91,9 @@ TEST_P(bla_tables, a_skip_agrees_with_its_plain_steps_anywhere_within_its_radius
             const bla_coefficient& coefficient = coefficients_.entries[static_cast<std::size_t>(skip.index)];
             for (const double fraction : {0.999, 0.5}) {
                 for (const double angle : {0.3, 2.1, 4.4}) {
-                    // magnitude_bound(d) = fraction * radius, |dc| = max |dc| at another angle.
-                    const double dr = std::cos(angle), di = std::sin(angle);
-                    const floatexp scale = to_floatexp(fraction / (std::abs(dr) + std::abs(di))) * radius;
-                    const complex_pair<floatexp> d{to_floatexp(dr) * scale, to_floatexp(di) * scale};
-                    const complex_pair<floatexp> dc{to_floatexp(std::cos(2 * angle + 1)) * max_dc_,
-                                                    to_floatexp(std::sin(2 * angle + 1)) * max_dc_};
-                    mpfr_complex plain(exact_bits), c(exact_bits), z(exact_bits);
-                    set(plain, d);
-                    set(c, dc);
-                    for (std::int64_t s = 0; s < skip.length; ++s) {
-                        set(z, orbit_->extended[static_cast<std::size_t>(m + s)]);
-                        power_difference(GetParam().exponent, z, plain, plain);
-                        add(plain, plain, c);
-                    }
-                    set(z, table.apply(skip, d, dc));
-                    subtract(z, z, plain);
+                    const auto [d, dc] = delta_and_dc(fraction, angle, radius);
                     const floatexp sizes = sqrt(norm(coefficient.a) * norm(d)) + sqrt(norm(coefficient.b) * norm(dc));
-                    mpfr_div(z.re, modulus(z), exact(sizes), MPFR_RNDN);
-                    EXPECT_LE(mpfr_get_d(z.re, MPFR_RNDN) / (static_cast<double>(skip.length) * 0x1p-53), 4.0)
+                    EXPECT_LE(skip_error(m, skip.length, d, dc, table.apply(skip, d, dc), sizes), 4.0)
                         << "level " << k << " at " << m << ", |d| " << fraction << " of the radius";
                     ++checked;
                 }
@@ -186,28 +202,10 @@ TEST_P(bla_tables, a_return_skip_agrees_with_its_plain_steps_anywhere_within_its
                 ASSERT_LE(skip.length, room);
                 ASSERT_EQ(table.returns()[static_cast<std::size_t>(skip.lands_on)], m + skip.length);
                 for (const double fraction : {0.999, 0.5}) {
-                    const double angle = 0.7 + static_cast<double>(i);
-                    const double dr = std::cos(angle), di = std::sin(angle);
-                    const floatexp scale = to_floatexp(fraction / (std::abs(dr) + std::abs(di))) * table.radius(skip);
-                    const complex_pair<floatexp> d{to_floatexp(dr) * scale, to_floatexp(di) * scale};
-                    const complex_pair<floatexp> dc{to_floatexp(std::cos(2 * angle + 1)) * max_dc_,
-                                                    to_floatexp(std::sin(2 * angle + 1)) * max_dc_};
-                    mpfr_complex plain(exact_bits), c(exact_bits), z(exact_bits);
-                    set(plain, d);
-                    set(c, dc);
-                    for (std::int64_t s = 0; s < skip.length; ++s) {
-                        set(z, orbit_->extended[static_cast<std::size_t>(m + s)]);
-                        power_difference(GetParam().exponent, z, plain, plain);
-                        add(plain, plain, c);
-                    }
+                    const auto [d, dc] = delta_and_dc(fraction, 0.7 + static_cast<double>(i), table.radius(skip));
                     // The skip's terms, A d and B dc, measured as the skip itself computes them.
-                    const complex_pair<floatexp> ad = table.apply(skip, d, {});
-                    const complex_pair<floatexp> bdc = table.apply(skip, {}, dc);
-                    set(z, table.apply(skip, d, dc));
-                    subtract(z, z, plain);
-                    const floatexp sizes = sqrt(norm(ad)) + sqrt(norm(bdc));
-                    mpfr_div(z.re, modulus(z), exact(sizes), MPFR_RNDN);
-                    EXPECT_LE(mpfr_get_d(z.re, MPFR_RNDN) / (static_cast<double>(skip.length) * 0x1p-53), 4.0)
+                    const floatexp sizes = sqrt(norm(table.apply(skip, d, {}))) + sqrt(norm(table.apply(skip, {}, dc)));
+                    EXPECT_LE(skip_error(m, skip.length, d, dc, table.apply(skip, d, dc), sizes), 4.0)
                         << "from " << m << ", " << skip.length << " steps, |d| " << fraction << " of the radius";
                     ++checked;
                 }
