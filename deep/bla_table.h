@@ -91,8 +91,8 @@ struct alignas(64) double_skip {
 // and ends on the 2^j-th next return: one skip a stretch.
 //
 // The returns are the elements where a frame's probe pixels had to step
-// plainly (return_probe_pixels), so they are the frame's own, whatever its
-// bands and workers.
+// plainly (add_frame_returns, deep_render.h), so they are the frame's own,
+// whatever its bands and workers.
 struct alignas(64) double_return_skip {
     complex_pair<double> a;
     complex_pair<double> b;
