@@ -365,8 +365,7 @@ view_profile profile_of(const still_run& run, const deep_frame& frame)
     for (std::int32_t i = 0; i < frame.grid.height; i += PROFILE_STEP) {
         for (std::int32_t x = 0; x < frame.grid.width; x += PROFILE_STEP) {
             const complex_pair<T> dc = pixel_delta(frame, x, i, T{});
-            profile.steps += perturbed_escape_time_of<T, 2, true, true>(*run.orbit, &*run.table, dc, frame.limit,
-                                                                        nullptr, &profile.tally);
+            profile.steps += tallied_escape_time(*run.orbit, *run.table, dc, frame.limit, profile.tally);
             ++profile.pixels;
         }
     }

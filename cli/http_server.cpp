@@ -48,8 +48,8 @@ struct server_state {
     std::map<std::string, std::shared_ptr<std::stop_source>> pages;  // each page's latest image request
     // The last deep image's reference orbit, for a next image of the same
     // centre, iteration limit and precision: the explorer's full image
-    // after its quarter-size one, a zoom about the centre.
-    std::mutex reference_lock;
+    // after its quarter-size one, a zoom about the centre. Read and written
+    // only while computing is held.
     std::shared_ptr<const deep_reference> last_reference;
 };
 
@@ -115,11 +115,7 @@ bool render_watched(server_state& s, image_work& work, httplib::DataSink& sink)
                         s.base.workers,
                         no_progress,
                         work.stop->get_token()};
-    bool reused = false;
-    if (work.frame.perturbation) {
-        const std::lock_guard<std::mutex> hold(s.reference_lock);
-        reused = work.deep->adopt(s.last_reference);
-    }
+    const bool reused = work.frame.perturbation && work.deep->adopt(s.last_reference);
     std::fprintf(stderr, "computing %dx%d by %s%s\n", work.options.width, work.options.height,
                  work.frame.perturbation ? "perturbation" : "the exact method",
                  reused ? ", with the last image's reference orbit" : "");
@@ -152,12 +148,10 @@ bool render_watched(server_state& s, image_work& work, httplib::DataSink& sink)
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
         std::fprintf(stderr, "stopped after %lld ms, the workers free\n", static_cast<long long>(freed.count()));
     }
-    if (stopped || work.stop->stop_requested())
+    if (stopped)
         return false;
-    if (work.frame.perturbation && work.deep->reference()) {
-        const std::lock_guard<std::mutex> hold(s.reference_lock);
+    if (work.frame.perturbation && work.deep->reference())
         s.last_reference = work.deep->reference();
-    }
     return true;
 }
 

@@ -43,18 +43,7 @@ std::vector<std::int64_t> probe_returns(const reference_orbit& orbit, const bla_
              {0, grid.width / 4, grid.width / 2, grid.width - 1 - grid.width / 4, grid.width - 1}) {
             if (whole.stop.stop_requested())
                 return {};
-            const complex_pair<T> dc = pixel_delta(whole, x, i, T{});
-            switch (orbit.exponent) {
-            case 2:
-                perturbed_escape_time_of<T, 2, true, true>(orbit, &table, dc, whole.limit, nullptr, &tally);
-                break;
-            case 3:
-                perturbed_escape_time_of<T, 3, true, true>(orbit, &table, dc, whole.limit, nullptr, &tally);
-                break;
-            default:
-                perturbed_escape_time_of<T, 4, true, true>(orbit, &table, dc, whole.limit, nullptr, &tally);
-                break;
-            }
+            tallied_escape_time(orbit, table, pixel_delta(whole, x, i, T{}), whole.limit, tally);
         }
     }
     std::sort(returns.begin(), returns.end());

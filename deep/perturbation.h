@@ -101,7 +101,7 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
             zm = z[0];
             cursor = 0;
         }
-        // The return the pixel steps plainly through, if it is at one: the
+        // The return the pixel is at and steps plainly through, if any: the
         // element after it comes with the table's returns, not from the orbit.
         std::int64_t through_return = -1;
         if constexpr (UseTable) {
@@ -109,11 +109,9 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
             // the tests it skips could not have ended the orbit (the radii
             // keep w inside the escape radius and larger than d).
             const std::int64_t room = std::min<std::int64_t>(last - m, limit - n);
-            bool at_return = false;
             if (table->has_returns()) {
                 const return_step skip = table->find_return(m, cursor, room, magnitude_bound(d));
-                at_return = skip.at_return;
-                if (at_return)
+                if (skip.at_return)
                     through_return = skip.at;
                 if (skip.length != 0) {
                     if constexpr (Tallied)
@@ -132,8 +130,7 @@ std::int32_t perturbed_escape_time_of(const reference_orbit& orbit, const bla_ta
             // At a return that no skip crosses the pixel steps plainly: an
             // aligned skip from there would begin with the same step, which
             // is all but never linear there.
-            const bla_step skip =
-                table->has_returns() && at_return ? bla_step{} : table->find(m, room, magnitude_bound(d));
+            const bla_step skip = through_return >= 0 ? bla_step{} : table->find(m, room, magnitude_bound(d));
             if constexpr (Tallied) {
                 if (skip.length == 0)
                     ++tally->missed_lookups;
@@ -186,6 +183,22 @@ std::int32_t perturbed_escape_time(const reference_orbit& orbit, const bla_table
     default:
         return table ? perturbed_escape_time_of<T, 4, true>(orbit, table, dc, limit, escaped)
                      : perturbed_escape_time_of<T, 4, false>(orbit, table, dc, limit, escaped);
+    }
+}
+
+// The same with the table's skips and a tally, for a frame's probe pixels
+// and a view's profile: slower, and the same count.
+template <class T>
+std::int32_t tallied_escape_time(const reference_orbit& orbit, const bla_table& table, complex_pair<T> dc,
+                                 std::int32_t limit, perturbation_tally& tally)
+{
+    switch (orbit.exponent) {
+    case 2:
+        return perturbed_escape_time_of<T, 2, true, true>(orbit, &table, dc, limit, nullptr, &tally);
+    case 3:
+        return perturbed_escape_time_of<T, 3, true, true>(orbit, &table, dc, limit, nullptr, &tally);
+    default:
+        return perturbed_escape_time_of<T, 4, true, true>(orbit, &table, dc, limit, nullptr, &tally);
     }
 }
 

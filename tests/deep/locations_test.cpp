@@ -34,8 +34,9 @@ TEST_P(deep_locations, decidable_pixels_agree_with_the_oracle)
                                    << " deltas: " << mode.agreement.agreeing << " of " << mode.agreement.decidable
                                    << " decidable pixels agree";
     }
-    if (location.has_returns)
+    if (location.has_returns) {
         EXPECT_GT(check.most_returns(), 0) << "no return skips were built";
+    }
 }
 
 // Near the period-903 minibrot the pixels come back close to 0 with the
@@ -63,10 +64,8 @@ TEST(return_skips, give_the_same_counts_for_less_work)
     perturbation_tally with, without;
     for (const std::int32_t x : {3, 20, 41}) {
         const complex_pair<double> dc = pixel_delta(frame, x, 7, 0.0);
-        const std::int32_t a =
-            perturbed_escape_time_of<double, 2, true, true>(*orbit, &returns, dc, frame.limit, nullptr, &with);
-        const std::int32_t b =
-            perturbed_escape_time_of<double, 2, true, true>(*orbit, &aligned, dc, frame.limit, nullptr, &without);
+        const std::int32_t a = tallied_escape_time(*orbit, returns, dc, frame.limit, with);
+        const std::int32_t b = tallied_escape_time(*orbit, aligned, dc, frame.limit, without);
         EXPECT_EQ(a, b) << "pixel " << x;
     }
     EXPECT_GT(with.return_skips, 0);
