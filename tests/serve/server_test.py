@@ -59,11 +59,13 @@ class Server:
                 self.log.append(line.rstrip("\n"))
                 self.log_changed.notify_all()
 
-    def wait_for_log(self, pattern, bound=60):
-        """The first log line matching pattern; the bound only fails a hang."""
+    def wait_for_log(self, pattern, since=0, bound=60):
+        """The first log line from line `since` on matching pattern; the bound
+        only fails a hang. The log is read on its own thread, so a line may
+        arrive after the response that it belongs to."""
         with self.log_changed:
             found = self.log_changed.wait_for(
-                lambda: next((l for l in self.log if re.search(pattern, l)), None), timeout=bound)
+                lambda: next((l for l in self.log[since:] if re.search(pattern, l)), None), timeout=bound)
         assert found, f"no log line {pattern!r} in {self.log[-5:]}"
         return found
 
@@ -121,8 +123,7 @@ class ServerTest(unittest.TestCase):
                     begun = len(self.server.log)
                 response, body = self.server.request(f"/image?{centre}&size={size}")
                 self.assertEqual(response.status, 200, body)
-                with self.server.log_changed:
-                    line = next(l for l in self.server.log[begun:] if l.startswith("computing"))
+                line = self.server.wait_for_log("^computing", since=begun)
                 self.assertEqual(line.endswith("with the last image's reference orbit"), reused, line)
                 wanted = args + ["--size", size.split("&")[0]] + (["--center-y", "1e-31"] if "&" in size else [])
                 self.assertEqual(body, command_line_image(*wanted, suffix=".png"))
