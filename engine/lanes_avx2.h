@@ -15,10 +15,15 @@ struct avx2_lanes {
     using vec = __m256d;
     using counts = __m256i;
     using flags = __m256d;  // all ones in a set lane
-    // Independent orbits (or pixels) in flight: four vectors cover the latency of a step;
-    // eight measured slower, their state no longer fitting the 16 registers.
+    // Independent pixels in flight in the perturbation loop: four vectors
+    // cover the latency of a step; eight measured slower, their state no
+    // longer fitting the 16 registers.
     static constexpr int vectors = 4;
     static constexpr int width = 4;
+    // The exact kernel holds four values per vector of orbits (z, its count
+    // and which lanes are inside), so three vectors are what the registers
+    // hold beside the step's temporaries; four spilled their counts.
+    static constexpr int kernel_vectors = 3;
     LANE_INLINE static vec load(const double* p) { return _mm256_loadu_pd(p); }
     LANE_INLINE static void store(double* p, vec a) { _mm256_storeu_pd(p, a); }
     LANE_INLINE static vec set1(double a) { return _mm256_set1_pd(a); }
@@ -27,8 +32,6 @@ struct avx2_lanes {
     LANE_INLINE static vec mul(vec a, vec b) { return _mm256_mul_pd(a, b); }
     LANE_INLINE static vec xor_bits(vec a, vec b) { return _mm256_xor_pd(a, b); }
     LANE_INLINE static flags all_lanes() { return _mm256_castsi256_pd(_mm256_set1_epi64x(-1)); }
-    // The lanes that are not NaN.
-    LANE_INLINE static flags ordered(vec a) { return _mm256_cmp_pd(a, a, _CMP_ORD_Q); }
     // The lanes of keep where a == b does not hold (true for NaN).
     LANE_INLINE static flags and_not_equal(flags keep, vec a, vec b)
     {
@@ -45,23 +48,20 @@ struct avx2_lanes {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), a);
     }
     LANE_INLINE static counts zero_counts() { return _mm256_setzero_si256(); }
-    // Escape operations, the flags meaning the escaped lanes: the lanes where
-    // a > b or either is NaN; a + b, NaN in the escaped lanes; one more in
-    // each escaped lane; the steps inside after a visit of `steps` steps.
-    LANE_INLINE static flags escape_test(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_NLE_UQ); }
-    LANE_INLINE static vec add_or_nan(flags f, vec a, vec b) { return _mm256_or_pd(_mm256_add_pd(a, b), f); }
-    // a + b in the lanes inside, the old value in the escaped ones: an
-    // escaped point stays where it left, for smooth colouring.
-    LANE_INLINE static vec add_or_keep(flags f, vec a, vec b, vec old)
+    // Escape operations, the flags meaning the lanes still inside: the lanes
+    // of inside where a <= b (false for NaN); one more in each lane inside,
+    // by subtracting its all-ones; a + b in the lanes inside and the old
+    // value in the others (an escaped point stays where it left, for smooth
+    // colouring).
+    LANE_INLINE static flags still_inside(flags inside, vec a, vec b)
     {
-        return _mm256_blendv_pd(_mm256_add_pd(a, b), old, f);
+        return _mm256_and_pd(inside, _mm256_cmp_pd(a, b, _CMP_LE_OQ));
     }
-    // The lanes where a <= b.
-    LANE_INLINE static flags at_most(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_LE_OQ); }
-    LANE_INLINE static counts count(counts n, flags f) { return _mm256_sub_epi64(n, _mm256_castpd_si256(f)); }
-    LANE_INLINE static counts tally(counts inside, counts escaped, std::int64_t steps)
+    LANE_INLINE static counts count(counts n, flags inside) { return _mm256_sub_epi64(n, _mm256_castpd_si256(inside)); }
+    LANE_INLINE static counts add_counts(counts a, counts b) { return _mm256_add_epi64(a, b); }
+    LANE_INLINE static vec add_or_keep(flags inside, vec a, vec b, vec old)
     {
-        return _mm256_sub_epi64(_mm256_add_epi64(inside, _mm256_set1_epi64x(steps)), escaped);
+        return _mm256_blendv_pd(old, _mm256_add_pd(a, b), inside);
     }
     // For the perturbation loop.
     LANE_INLINE static flags greater(vec a, vec b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }

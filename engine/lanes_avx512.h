@@ -15,10 +15,12 @@ struct avx512_lanes {
     using vec = __m512d;
     using counts = __m512i;
     using flags = __mmask8;
-    // Independent orbits (or pixels) in flight: four vectors cover the latency of a step
-    // and leave the registers for the constants, and 32 lanes fill the
-    // kernel's lane bits.
+    // Independent pixels in flight in the perturbation loop, and vectors of
+    // orbits in the exact kernel: four cover the latency of a step and leave
+    // the registers for the constants (the kernel's lanes still inside live
+    // in opmask registers), and 32 lanes fill the kernel's lane bits.
     static constexpr int vectors = 4;
+    static constexpr int kernel_vectors = 4;
     static constexpr int width = 8;
     LANE_INLINE static vec load(const double* p) { return _mm512_loadu_pd(p); }
     LANE_INLINE static void store(double* p, vec a) { _mm512_storeu_pd(p, a); }
@@ -32,8 +34,6 @@ struct avx512_lanes {
         return _mm512_castsi512_pd(_mm512_xor_si512(_mm512_castpd_si512(a), _mm512_castpd_si512(b)));
     }
     LANE_INLINE static flags all_lanes() { return 0xFF; }
-    // The lanes that are not NaN.
-    LANE_INLINE static flags ordered(vec a) { return _mm512_cmp_pd_mask(a, a, _CMP_ORD_Q); }
     // The lanes of keep where a == b does not hold (true for NaN), in one instruction.
     LANE_INLINE static flags and_not_equal(flags keep, vec a, vec b)
     {
@@ -44,25 +44,23 @@ struct avx512_lanes {
     LANE_INLINE static void store_counts(std::int64_t* p, counts a) { _mm512_storeu_si512(p, a); }
     LANE_INLINE static counts zero_counts() { return _mm512_setzero_si512(); }
     // Escape operations, the flags meaning the lanes still inside: the lanes
-    // where a <= b (false for NaN); a + b in those, NaN in the others, by a
-    // masked add; one more in each lane inside, by a masked subtract; the steps
-    // inside after a visit.
-    LANE_INLINE static flags escape_test(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_LE_OQ); }
-    LANE_INLINE static vec add_or_nan(flags f, vec a, vec b)
+    // of inside where a <= b, in one masked compare; one more in each lane
+    // inside, by a masked subtract of all ones, which the compiler makes in a
+    // register, rather than an add of a one it would keep in memory; a + b in
+    // the lanes inside and the old value in the others, by a masked add (an
+    // escaped point stays where it left, for smooth colouring).
+    LANE_INLINE static flags still_inside(flags inside, vec a, vec b)
     {
-        return _mm512_mask_add_pd(_mm512_set1_pd(std::numeric_limits<double>::quiet_NaN()), f, a, b);
+        return _mm512_mask_cmp_pd_mask(inside, a, b, _CMP_LE_OQ);
     }
-    // a + b in the lanes inside, the old value in the others: an escaped
-    // point stays where it left, for smooth colouring.
-    LANE_INLINE static vec add_or_keep(flags f, vec a, vec b, vec old) { return _mm512_mask_add_pd(old, f, a, b); }
-    // The lanes where a <= b.
-    LANE_INLINE static flags at_most(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_LE_OQ); }
-    // Subtracting all ones, which the compiler makes in a register, rather
-    // than adding a one it would keep in memory.
-    LANE_INLINE static counts count(counts n, flags f) { return _mm512_mask_sub_epi64(n, f, n, _mm512_set1_epi64(-1)); }
-    LANE_INLINE static counts tally(counts inside, counts counted, std::int64_t)
+    LANE_INLINE static counts count(counts n, flags inside)
     {
-        return _mm512_add_epi64(inside, counted);
+        return _mm512_mask_sub_epi64(n, inside, n, _mm512_set1_epi64(-1));
+    }
+    LANE_INLINE static counts add_counts(counts a, counts b) { return _mm512_add_epi64(a, b); }
+    LANE_INLINE static vec add_or_keep(flags inside, vec a, vec b, vec old)
+    {
+        return _mm512_mask_add_pd(old, inside, a, b);
     }
     // For the perturbation loop.
     LANE_INLINE static flags greater(vec a, vec b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }

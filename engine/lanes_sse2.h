@@ -15,8 +15,12 @@ struct sse2_lanes {
     using vec = __m128d;
     using counts = __m128i;
     using flags = __m128d;  // all ones in a set lane
-    // Independent orbits (or pixels) in flight, enough to cover the latency of each step.
+    // Independent pixels in flight in the perturbation loop, enough to cover
+    // the latency of each step; and vectors of orbits in the exact kernel,
+    // which holds four values per vector (z, its count and which lanes are
+    // inside), three of them filling the 16 registers with the temporaries.
     static constexpr int vectors = 4;
+    static constexpr int kernel_vectors = 3;
     static constexpr int width = 2;
     LANE_INLINE static vec load(const double* p) { return _mm_loadu_pd(p); }
     LANE_INLINE static void store(double* p, vec a) { _mm_storeu_pd(p, a); }
@@ -26,8 +30,6 @@ struct sse2_lanes {
     LANE_INLINE static vec mul(vec a, vec b) { return _mm_mul_pd(a, b); }
     LANE_INLINE static vec xor_bits(vec a, vec b) { return _mm_xor_pd(a, b); }
     LANE_INLINE static flags all_lanes() { return _mm_castsi128_pd(_mm_set1_epi64x(-1)); }
-    // The lanes that are not NaN.
-    LANE_INLINE static flags ordered(vec a) { return _mm_cmpord_pd(a, a); }
     // The lanes of keep where a == b does not hold (true for NaN).
     LANE_INLINE static flags and_not_equal(flags keep, vec a, vec b) { return _mm_and_pd(keep, _mm_cmpneq_pd(a, b)); }
     // One bit per lane.
@@ -41,23 +43,17 @@ struct sse2_lanes {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a);
     }
     LANE_INLINE static counts zero_counts() { return _mm_setzero_si128(); }
-    // Escape operations, the flags meaning the escaped lanes: the lanes where
-    // a > b or either is NaN; a + b, NaN in the escaped lanes; one more in
-    // each escaped lane; the steps inside after a visit of `steps` steps.
-    LANE_INLINE static flags escape_test(vec a, vec b) { return _mm_cmpnle_pd(a, b); }
-    LANE_INLINE static vec add_or_nan(flags f, vec a, vec b) { return _mm_or_pd(_mm_add_pd(a, b), f); }
-    // a + b in the lanes inside, the old value in the escaped ones: an
-    // escaped point stays where it left, for smooth colouring.
-    LANE_INLINE static vec add_or_keep(flags f, vec a, vec b, vec old)
+    // Escape operations, the flags meaning the lanes still inside: the lanes
+    // of inside where a <= b (false for NaN); one more in each lane inside,
+    // by subtracting its all-ones; a + b in the lanes inside and the old
+    // value in the others (an escaped point stays where it left, for smooth
+    // colouring).
+    LANE_INLINE static flags still_inside(flags inside, vec a, vec b) { return _mm_and_pd(inside, _mm_cmple_pd(a, b)); }
+    LANE_INLINE static counts count(counts n, flags inside) { return _mm_sub_epi64(n, _mm_castpd_si128(inside)); }
+    LANE_INLINE static counts add_counts(counts a, counts b) { return _mm_add_epi64(a, b); }
+    LANE_INLINE static vec add_or_keep(flags inside, vec a, vec b, vec old)
     {
-        return _mm_or_pd(_mm_and_pd(f, old), _mm_andnot_pd(f, _mm_add_pd(a, b)));
-    }
-    // The lanes where a <= b.
-    LANE_INLINE static flags at_most(vec a, vec b) { return _mm_cmple_pd(a, b); }
-    LANE_INLINE static counts count(counts n, flags f) { return _mm_sub_epi64(n, _mm_castpd_si128(f)); }
-    LANE_INLINE static counts tally(counts inside, counts escaped, std::int64_t steps)
-    {
-        return _mm_sub_epi64(_mm_add_epi64(inside, _mm_set1_epi64x(steps)), escaped);
+        return _mm_or_pd(_mm_and_pd(inside, _mm_add_pd(a, b)), _mm_andnot_pd(inside, old));
     }
     // For the perturbation loop.
     // Ordered compares: false where either is NaN.

@@ -1,19 +1,19 @@
 // The escape-time kernel of the vector paths, written once over a set of lane
 // operations L: the types vec, counts and flags (one truth value per lane:
 // a vector of all-ones lanes for SSE2 and AVX2, an opmask register for
-// AVX-512); the constants width and vectors; load, store, load_counts,
+// AVX-512); the constants width and kernel_vectors; load, store, load_counts,
 // store_counts, zero_counts, set1, add, sub, mul, xor_bits, all_lanes,
-// ordered, and_not_equal, bits, at_most, and the escape operations
-// escape_test, count, add_or_nan, add_or_keep and tally (lanes_*.h). Each
-// path's file includes lane_target.h, with its instruction set, and its
-// unit's lanes before this. Everything here has internal linkage, so no
-// copy built for a wider unit can stand in for a baseline one.
+// and_not_equal, bits, and the escape operations still_inside, count,
+// add_counts and add_or_keep (lanes_*.h). Each path's file includes
+// lane_target.h, with its instruction set, and its unit's lanes before this.
+// Everything here has internal linkage, so no copy built for a wider unit can
+// stand in for a baseline one.
 //
-// A worker keeps L::vectors vectors of orbits in flight, all stepped under
-// one group step counter. The hot loop does the definition's step and escape
-// test, a one-compare filter for a return to the saved point, and counts the
-// steps that decide each lane's escape count. It leaves only when the filter
-// fires or after a period of steps; then escaped lanes report and take the
+// A worker keeps L::kernel_vectors vectors of orbits in flight, all stepped
+// under one group step counter. The hot loop does the definition's step and
+// escape test, a one-compare filter for a return to the saved point, and
+// counts the steps that decide each lane's escape count. It leaves only when
+// the filter fires or after a period of steps; then escaped lanes report and take the
 // next pixel, lanes back at their saved point report the limit, and due
 // saves (Brent's scheme) are made.
 #pragma once
@@ -34,12 +34,13 @@ namespace {
 // next visit of the handler, which only delays the check.
 inline constexpr std::int64_t FIRST_SAVE = 16;
 
-// Bounds of the steps between two visits of the handler, even numbers as the
-// hot loop takes two steps a round. Short orbits want short periods (escaped
+// Steps of one round of the hot loop, and the bounds of the steps between two
+// visits of the handler, whole rounds. Short orbits want short periods (escaped
 // lanes idle until the next visit), long orbits long ones (a visit costs
 // about BREAK_COST lane steps).
-inline constexpr std::int64_t MIN_PERIOD = 4;
-inline constexpr std::int64_t MAX_PERIOD = 64;
+inline constexpr std::int64_t ROUND_STEPS = 4;
+inline constexpr std::int64_t MIN_PERIOD = ROUND_STEPS;
+inline constexpr std::int64_t MAX_PERIOD = 128;
 inline constexpr std::int64_t BREAK_COST = 32;
 
 inline constexpr std::int64_t NO_EVENT = std::numeric_limits<std::int64_t>::max();
@@ -74,7 +75,7 @@ private:
 // The orbits of one worker, one entry per lane.
 template <int N>
 struct alignas(LANE_ALIGNMENT) lane_group {
-    double zr[N];  // current point; NaN once the orbit has escaped, or with Keep the point it left at
+    double zr[N];  // current point; once the orbit has escaped, any value, or with Keep the point it left at
     double zi[N];
     double cr[N];
     double ci[N];
@@ -89,65 +90,48 @@ struct alignas(LANE_ALIGNMENT) lane_group {
     std::int32_t i[N];
 };
 
-// The last add of a step's real part, a + c: NaN in the escaped lanes, or
-// with Keep their point z unchanged.
-template <class L, bool Keep>
-LANE_INLINE inline typename L::vec final_add_re(typename L::flags test, typename L::vec a, typename L::vec c,
-                                                typename L::vec z)
-{
-    if constexpr (Keep)
-        return L::add_or_keep(test, a, c, z);
-    else
-        return L::add_or_nan(test, a, c);
-}
-
-// And of its imaginary part: a + c, with Keep z unchanged in the escaped lanes.
-template <class L, bool Keep>
-LANE_INLINE inline typename L::vec final_add_im(typename L::flags test, typename L::vec a, typename L::vec c,
-                                                typename L::vec z)
-{
-    if constexpr (Keep)
-        return L::add_or_keep(test, a, c, z);
-    else
-        return L::add(a, c);
-}
-
 // One step of the definition for exponent P on a vector of lanes: tests z for
 // escape, moves z to the next point and clears in quiet the lanes that may be
-// back at the saved point. An escaped lane's point becomes NaN, so it tests
-// as escaped at every later step; with Keep it stays where it left the
-// radius instead (both parts), which tests as escaped as well, for the sinks
-// that take the escaped point. Keep changes which value the escaped lanes
-// hold, never the arithmetic of the lanes inside. The escape test's flags mean what suits the
-// lane operations: with vector masks the escaped lanes (an or makes their
-// point NaN, a subtract counts their steps since the escape), with opmasks the
-// lanes still inside (a masked add leaves NaN in the others and counts the
-// steps inside); tally turns either count into the steps taken inside.
+// back at the saved point. The escape test only narrows the lanes still
+// inside, which count their steps; z itself moves on in every lane, so that
+// the test stays off the chain from one z to the next (a masked or NaN-making
+// add there put a compare's latency on every step). An escaped lane's point
+// runs off to infinity and NaN, which the loop no longer reads; with Keep it
+// stays where it left the radius instead (both parts), for the sinks that take
+// the escaped point. Keep changes which value the escaped lanes hold, never
+// the arithmetic of the lanes inside.
 template <class L, int P, bool Filter, bool Keep>
 LANE_INLINE inline void step_lanes(typename L::vec& zr, typename L::vec& zi, typename L::counts& counter,
-                                   typename L::vec cr, typename L::vec ci, typename L::vec sx, typename L::flags& quiet)
+                                   typename L::flags& inside, typename L::vec cr, typename L::vec ci,
+                                   typename L::vec sx, typename L::flags& quiet)
 {
     using vec = typename L::vec;
     const vec zr2 = L::mul(zr, zr);
     const vec zi2 = L::mul(zi, zi);
-    // A NaN modulus tests as escaped: a live orbit stays finite (c and z
-    // inside the radius), so on live lanes this is the definition's "> 4".
-    const typename L::flags test = L::escape_test(L::add(zr2, zi2), L::set1(4.0));
-    counter = L::count(counter, test);
+    // The definition's "> 4" leaves; a NaN modulus (a NaN c never gets here)
+    // could only come from an escaped lane, which has left already.
+    inside = L::still_inside(inside, L::add(zr2, zi2), L::set1(4.0));
+    counter = L::count(counter, inside);
     vec next_zr;
     vec next_zi;
     if constexpr (P == 2) {
         const vec t = L::mul(zi, zr);
-        next_zi = final_add_im<L, Keep>(test, L::add(t, t), ci, zi);
-        next_zr = final_add_re<L, Keep>(test, L::sub(zr2, zi2), cr, zr);
+        next_zi = L::add(t, t);
+        next_zr = L::sub(zr2, zi2);
     } else if constexpr (P == 3) {
         const vec three = L::set1(3.0);
-        next_zr = final_add_re<L, Keep>(test, L::mul(zr, L::sub(zr2, L::mul(three, zi2))), cr, zr);
-        next_zi = final_add_im<L, Keep>(test, L::mul(zi, L::sub(L::mul(three, zr2), zi2)), ci, zi);
+        next_zr = L::mul(zr, L::sub(zr2, L::mul(three, zi2)));
+        next_zi = L::mul(zi, L::sub(L::mul(three, zr2), zi2));
     } else {
-        next_zr = final_add_re<L, Keep>(
-            test, L::add(L::mul(L::sub(zr2, L::mul(L::set1(6.0), zi2)), zr2), L::mul(zi2, zi2)), cr, zr);
-        next_zi = final_add_im<L, Keep>(test, L::mul(L::sub(zr2, zi2), L::mul(L::set1(4.0), L::mul(zi, zr))), ci, zi);
+        next_zr = L::add(L::mul(L::sub(zr2, L::mul(L::set1(6.0), zi2)), zr2), L::mul(zi2, zi2));
+        next_zi = L::mul(L::sub(zr2, zi2), L::mul(L::set1(4.0), L::mul(zi, zr)));
+    }
+    if constexpr (Keep) {
+        next_zr = L::add_or_keep(inside, next_zr, cr, zr);
+        next_zi = L::add_or_keep(inside, next_zi, ci, zi);
+    } else {
+        next_zr = L::add(next_zr, cr);
+        next_zi = L::add(next_zi, ci);
     }
     // One compare for both components: points with the same bits have the same
     // xor, and inside the radius the xor is never a NaN. When it fires, the
@@ -174,18 +158,22 @@ LANE_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t ste
     vec zr[V];
     vec zi[V];
     typename L::counts counter[V];
+    // Every lane is inside on entry: the visit before gave each escaped lane
+    // its next pixel, and a retired lane idles at z = 0.
+    flags inside[V];
 #pragma GCC unroll 8
     for (int v = 0; v < V; ++v) {
         zr[v] = L::load(g.zr + v * W);
         zi[v] = L::load(g.zi + v * W);
         counter[v] = L::zero_counts();
+        inside[v] = L::all_lanes();
     }
-    const std::int64_t first = step;
     bool signalled;
-    // Two steps a round, the filter on the second only: a lane whose orbit
-    // has entered a cycle of period p comes back to its saved point at the
-    // saved age plus 2p, an even number of steps on, so every cycle is still
-    // found, at worst one save later, and the filter's work is halved.
+    // ROUND_STEPS steps a round, the filter on the last only: a lane whose
+    // orbit has entered a cycle of period p comes back to its saved point at
+    // the saved age plus ROUND_STEPS p, a whole number of rounds on, so every
+    // cycle is still found, at worst one save later, and the filter's work
+    // (and the loop's test) is a quarter of a step's.
     for (;;) {
         // c and the saved points are read from the lane data every round: an
         // empty asm hides that they do not change, or the compiler would hold
@@ -196,14 +184,17 @@ LANE_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t ste
         asm("" : "+r"(lanes));
         flags quiet = L::all_lanes();
 #pragma GCC unroll 8
-        for (int v = 0; v < V; ++v)
-            step_lanes<L, P, false, Keep>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W),
-                                          L::load(lanes->ci + v * W), L::load(lanes->sx + v * W), quiet);
+        for (int r = 0; r < ROUND_STEPS - 1; ++r) {
+#pragma GCC unroll 8
+            for (int v = 0; v < V; ++v)
+                step_lanes<L, P, false, Keep>(zr[v], zi[v], counter[v], inside[v], L::load(lanes->cr + v * W),
+                                              L::load(lanes->ci + v * W), L::load(lanes->sx + v * W), quiet);
+        }
 #pragma GCC unroll 8
         for (int v = 0; v < V; ++v)
-            step_lanes<L, P, true, Keep>(zr[v], zi[v], counter[v], L::load(lanes->cr + v * W),
+            step_lanes<L, P, true, Keep>(zr[v], zi[v], counter[v], inside[v], L::load(lanes->cr + v * W),
                                          L::load(lanes->ci + v * W), L::load(lanes->sx + v * W), quiet);
-        step += 2;
+        step += ROUND_STEPS;
         signalled = L::bits(quiet) != all;
         if (signalled || step == until)
             break;
@@ -214,14 +205,8 @@ LANE_INLINE inline std::int64_t advance_group(lane_group<N>& g, std::int64_t ste
     for (int v = 0; v < V; ++v) {
         L::store(g.zr + v * W, zr[v]);
         L::store(g.zi + v * W, zi[v]);
-        L::store_counts(g.inside + v * W, L::tally(L::load_counts(g.inside + v * W), counter[v], step - first));
-        // Escaped lanes are NaN, or with Keep outside the radius.
-        flags live;
-        if constexpr (Keep)
-            live = L::at_most(L::add(L::mul(zr[v], zr[v]), L::mul(zi[v], zi[v])), L::set1(4.0));
-        else
-            live = L::ordered(zr[v]);
-        live_bits |= static_cast<std::uint32_t>(L::bits(live)) << (v * W);
+        L::store_counts(g.inside + v * W, L::add_counts(L::load_counts(g.inside + v * W), counter[v]));
+        live_bits |= static_cast<std::uint32_t>(L::bits(inside[v])) << (v * W);
         if (signalled) {
             const std::uint32_t differ = L::bits(L::and_not_equal(L::all_lanes(), zr[v], L::load(g.sr + v * W))) |
                                          L::bits(L::and_not_equal(L::all_lanes(), zi[v], L::load(g.si + v * W)));
@@ -287,7 +272,7 @@ template <class L, int P, class Sink>
 LANE_FUNCTION void run_worker(const exact_job& job, int k, const Sink& sink)
 {
     constexpr int W = L::width;
-    constexpr int N = L::vectors * W;
+    constexpr int N = L::kernel_vectors * W;
     static_assert(N <= 32, "one bit per lane");
     const std::int32_t limit = job.view.max_iterations;
     pixel_stream pixels(job, k);
