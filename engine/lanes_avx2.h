@@ -15,15 +15,10 @@ struct avx2_lanes {
     using vec = __m256d;
     using counts = __m256i;
     using flags = __m256d;  // all ones in a set lane
-    // Independent pixels in flight in the perturbation loop: four vectors
-    // cover the latency of a step; eight measured slower, their state no
-    // longer fitting the 16 registers.
+    // Independent orbits (or pixels) in flight: four vectors cover the latency of a step;
+    // eight measured slower, their state no longer fitting the 16 registers.
     static constexpr int vectors = 4;
     static constexpr int width = 4;
-    // The exact kernel holds four values per vector of orbits (z, its count
-    // and which lanes are inside), so three vectors are what the registers
-    // hold beside the step's temporaries; four spilled their counts.
-    static constexpr int kernel_vectors = 3;
     LANE_INLINE static vec load(const double* p) { return _mm256_loadu_pd(p); }
     LANE_INLINE static void store(double* p, vec a) { _mm256_storeu_pd(p, a); }
     LANE_INLINE static vec set1(double a) { return _mm256_set1_pd(a); }

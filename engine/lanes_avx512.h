@@ -15,12 +15,11 @@ struct avx512_lanes {
     using vec = __m512d;
     using counts = __m512i;
     using flags = __mmask8;
-    // Independent pixels in flight in the perturbation loop, and vectors of
-    // orbits in the exact kernel: four cover the latency of a step and leave
-    // the registers for the constants (the kernel's lanes still inside live
-    // in opmask registers), and 32 lanes fill the kernel's lane bits.
+    // Independent orbits (or pixels) in flight: four vectors cover the latency of a step
+    // and leave the registers for the constants (the exact kernel's lanes
+    // still inside live in opmask registers), and 32 lanes fill the kernel's
+    // lane bits.
     static constexpr int vectors = 4;
-    static constexpr int kernel_vectors = 4;
     static constexpr int width = 8;
     LANE_INLINE static vec load(const double* p) { return _mm512_loadu_pd(p); }
     LANE_INLINE static void store(double* p, vec a) { _mm512_storeu_pd(p, a); }

@@ -15,12 +15,8 @@ struct sse2_lanes {
     using vec = __m128d;
     using counts = __m128i;
     using flags = __m128d;  // all ones in a set lane
-    // Independent pixels in flight in the perturbation loop, enough to cover
-    // the latency of each step; and vectors of orbits in the exact kernel,
-    // which holds four values per vector (z, its count and which lanes are
-    // inside), three of them filling the 16 registers with the temporaries.
+    // Independent orbits (or pixels) in flight, enough to cover the latency of each step.
     static constexpr int vectors = 4;
-    static constexpr int kernel_vectors = 3;
     static constexpr int width = 2;
     LANE_INLINE static vec load(const double* p) { return _mm_loadu_pd(p); }
     LANE_INLINE static void store(double* p, vec a) { _mm_storeu_pd(p, a); }

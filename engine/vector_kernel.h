@@ -1,7 +1,7 @@
 // The escape-time kernel of the vector paths, written once over a set of lane
 // operations L: the types vec, counts and flags (one truth value per lane:
 // a vector of all-ones lanes for SSE2 and AVX2, an opmask register for
-// AVX-512); the constants width and kernel_vectors; load, store, load_counts,
+// AVX-512); the constants width and vectors; load, store, load_counts,
 // store_counts, zero_counts, set1, add, sub, mul, xor_bits, all_lanes,
 // and_not_equal, bits, and the escape operations still_inside, count,
 // add_counts and add_or_keep (lanes_*.h). Each path's file includes
@@ -9,7 +9,7 @@
 // Everything here has internal linkage, so no copy built for a wider unit can
 // stand in for a baseline one.
 //
-// A worker keeps L::kernel_vectors vectors of orbits in flight, all stepped
+// A worker keeps L::vectors vectors of orbits in flight, all stepped
 // under one group step counter. The hot loop does the definition's step and
 // escape test, a one-compare filter for a return to the saved point, and
 // counts the steps that decide each lane's escape count. It leaves only when
@@ -272,7 +272,7 @@ template <class L, int P, class Sink>
 LANE_FUNCTION void run_worker(const exact_job& job, int k, const Sink& sink)
 {
     constexpr int W = L::width;
-    constexpr int N = L::kernel_vectors * W;
+    constexpr int N = L::vectors * W;
     static_assert(N <= 32, "one bit per lane");
     const std::int32_t limit = job.view.max_iterations;
     pixel_stream pixels(job, k);
