@@ -9,11 +9,11 @@
 // Everything here has internal linkage, so no copy built for a wider unit can
 // stand in for a baseline one.
 //
-// A worker keeps L::vectors vectors of orbits in flight, all stepped
-// under one group step counter. The hot loop does the definition's step and
-// escape test, a one-compare filter for a return to the saved point, and
-// counts the steps that decide each lane's escape count. It leaves only when
-// the filter fires or after a period of steps; then escaped lanes report and take the
+// A worker keeps L::vectors vectors of orbits in flight, all stepped under
+// one group step counter. The hot loop does the definition's step and escape
+// test, a one-compare filter for a return to the saved point, and counts the
+// steps that decide each lane's escape count. It leaves only when the filter
+// fires or after a period of steps; then escaped lanes report and take the
 // next pixel, lanes back at their saved point report the limit, and due
 // saves (Brent's scheme) are made.
 #pragma once
